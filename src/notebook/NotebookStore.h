@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+#include <array>
+
+class QSettings;
+
+// Everything the notebook keeps between runs, as held in the settings store.
+struct NotebookTexts
+{
+    std::array<QString, 3> SlotBody;
+    std::array<QString, 3> SlotTitle;
+    std::array<QString, 3> Info;
+    bool locked = false;
+    QStringList shortTexts;
+};
+
+namespace store {
+
+inline constexpr int MaxShortTexts = 32766;
+
+inline const QString DataSection = QStringLiteral("Data");
+inline const QString SettingSection = QStringLiteral("Setting");
+inline const QString LockKey = QStringLiteral("Lock");
+inline const QString LockedValue = QStringLiteral("lock");
+inline const QString UnlockedValue = QStringLiteral("unlock");
+
+QString bodyKey(int slot);  // "str1".."str3" for slots 0..2
+QString titleKey(int slot); // "Title1".."Title3"
+QString infoKey(int index); // "info0".."info2"
+QString shortTextKey(int index); // "tanbun0", "tanbun1", ...
+
+// Reads the store as the program starts: a missing key is an empty text; the short texts end at
+// the first empty value or at the list's bound, whichever comes first; only the exact value
+// "lock" means locked.
+NotebookTexts read(QSettings &settings);
+
+// Writes every value: bodies finished, the rest as typed, the short texts followed by one empty
+// value. Keys of an earlier, longer list stay where they are and are never read again.
+void write(QSettings &settings, const NotebookTexts &texts);
+
+} // namespace store

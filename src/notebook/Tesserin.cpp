@@ -1,0 +1,508 @@
+#include "notebook/Tesserin.h"
+
+#include "faces/GetFace.h"
+#include "mini/frmMini.h"
+#include "notebook/FinishText.h"
+#include "notebook/NotebookStore.h"
+#include "platform/BodyText.h"
+#include "platform/ClickLabel.h"
+#include "platform/Clipboard.h"
+#include "platform/Look.h"
+#include "platform/MessageBox.h"
+#include "platform/ShortTextBox.h"
+#include "platform/Twips.h"
+#include "shell/frmExecShell.h"
+#include "shorttext/frmFace.h"
+#include "notebook/AppIcon.h"
+
+#include <QApplication>
+#include <QButtonGroup>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFocusEvent>
+#include <QLineEdit>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QTimer>
+
+#include <cstdio>
+#include <limits>
+
+#ifndef TESSERIN_SITE_URL
+#define TESSERIN_SITE_URL "https://brookfen.example.org/"
+#endif
+
+namespace {
+
+const QString Caption = QStringLiteral("Quillora");
+const QString SiteUrl = QStringLiteral(TESSERIN_SITE_URL);
+const QString ClearQuestion = QStringLiteral("ほんとにクリアしていいの？");
+const QString SaveFailedQuestion =
+    QStringLiteral("テキストを保存できませんでした。もう一度保存してみますか？\n"
+                   "「いいえ」を選ぶと、保存しないで終わります。");
+const QSize ClientSize = platform::twipsSize(7830, 5160);
+
+struct Place
+{
+    int left, top, width, height;
+    QRect rect() const { return platform::twipsRect(left, top, width, height); }
+};
+
+constexpr std::array<Place, 3> InfoPlace{{{1575, 180, 5130, 285},
+                                          {1575, 580, 5130, 285},
+                                          {1575, 980, 5130, 285}}};
+constexpr Place TitlePlace{1575, 1380, 5130, 285};
+constexpr Place BodyPlace{1575, 1800, 5130, 2205};
+constexpr std::array<Place, 5> LabelPlace{{{270, 210, 1215, 300},
+                                           {270, 615, 1215, 300},
+                                           {270, 1020, 1215, 300},
+                                           {255, 1425, 1215, 300},
+                                           {255, 1905, 1215, 300}}};
+const std::array<QString, 5> LabelCaption{QStringLiteral("ハンドル："),
+                                          QStringLiteral("メールアドレス："),
+                                          QStringLiteral("URL(Open)："),
+                                          QStringLiteral("タイトル："), QStringLiteral("本文：")};
+constexpr std::array<Place, 5> CopyPlace{{{6840, 180, 795, 285},
+                                          {6840, 580, 795, 285},
+                                          {6840, 980, 795, 285},
+                                          {6825, 1380, 795, 285},
+                                          {6825, 2550, 795, 540}}};
+constexpr Place ClearPlace{6825, 3570, 795, 375};
+constexpr Place FaceIconPlace{1605, 4125, 1725, 300};
+constexpr Place FaceButtonPlace{3375, 4125, 495, 345};
+constexpr std::array<Place, 3> SlotPlace{{{3990, 4170, 825, 300},
+                                          {4942, 4170, 825, 300},
+                                          {5910, 4170, 825, 300}}};
+const std::array<QString, 3> SlotCaption{QStringLiteral("①"), QStringLiteral("②"),
+                                         QStringLiteral("③")};
+constexpr Place SitePlace{968, 4605, 1410, 465};
+constexpr Place EndPlace{3308, 4620, 1215, 465};
+constexpr Place MiniPlace{5648, 4620, 1215, 465};
+
+const std::array<QString, 5> CopyMenuCaption{
+    QStringLiteral("ハンドルコピー"), QStringLiteral("アドレスコピー"),
+    QStringLiteral("URLコピー"), QStringLiteral("タイトルコピー"), QStringLiteral("本文コピー")};
+const std::array<Qt::Key, 5> CopyKey{Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8,
+                                     Qt::Key_F9};
+
+// Buttons without a Tab stop still take the focus when clicked, as such buttons do.
+QPushButton *makeButton(QWidget *parent, const QString &caption, const Place &place,
+                        const QColor &colour, bool tabStop, const QString &name)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(place.rect());
+    button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
+    button->setAutoDefault(false);
+    platform::paintButton(button, colour);
+    return button;
+}
+
+QLineEdit *makeLineEdit(QWidget *parent, const Place &place, const QString &name)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(place.rect());
+    box->setMaxLength(std::numeric_limits<int>::max());
+    return box;
+}
+
+} // namespace
+
+Tesserin::Tesserin(platform::StoreFactory openStore, QWidget *parent)
+    : QMainWindow(parent), m_openStore(std::move(openStore))
+{
+    setObjectName(QStringLiteral("Tesserin"));
+    setWindowTitle(Caption);
+    setWindowIcon(appIcon());
+    setFont(platform::uiFont());
+
+    auto *client = new QWidget(this);
+    client->setObjectName(QStringLiteral("client"));
+    client->setFixedSize(ClientSize);
+    platform::paintBackground(client, platform::colour::Teal);
+    setCentralWidget(client);
+
+    buildControls(client);
+    buildMenus();
+    connectHandlers();
+
+    // The frame stays sizable; the controls keep their places whatever its size.
+    resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
+
+    Form_Load();
+}
+
+Tesserin::~Tesserin()
+{
+    delete m_mini.data();
+}
+
+void Tesserin::buildControls(QWidget *client)
+{
+    for (int i = 0; i < 3; ++i)
+        Info[i] = makeLineEdit(client, InfoPlace[i], QStringLiteral("Info%1").arg(i));
+    Doc0 = makeLineEdit(client, TitlePlace, QStringLiteral("Doc0"));
+
+    Doc1 = new QPlainTextEdit(client);
+    Doc1->setObjectName(QStringLiteral("Doc1"));
+    Doc1->setGeometry(BodyPlace.rect());
+    Doc1->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Doc1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Doc1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Doc1->setTabChangesFocus(true);
+    platform::paintBoxBackground(Doc1, platform::colour::LightYellow);
+
+    for (int i = 0; i < 5; ++i) {
+        auto *label = new platform::ClickLabel(LabelCaption[i], client);
+        label->setObjectName(QStringLiteral("Label1_%1").arg(i));
+        label->setGeometry(LabelPlace[i].rect());
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+        platform::paintLabelText(label, i == 2 ? platform::colour::LightPink
+                                               : platform::colour::LightYellow);
+        connect(label, &platform::ClickLabel::clicked, this, [this, i] { Label1_Click(i); });
+        Label1[i] = label;
+    }
+
+    for (int i = 0; i < 5; ++i)
+        Command3[i] = makeButton(client, QStringLiteral("コピー"), CopyPlace[i],
+                                 platform::colour::CopyYellow, false,
+                                 QStringLiteral("Command3_%1").arg(i));
+    Command2 = makeButton(client, QStringLiteral("クリア"), ClearPlace,
+                          platform::colour::LightGreen, false, QStringLiteral("Command2"));
+
+    FaceIcon = new QComboBox(client);
+    FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
+    FaceIcon->setGeometry(FaceIconPlace.rect());
+    platform::makeShortTextBox(FaceIcon);
+
+    facebtn = makeButton(client, QStringLiteral("(^o^)"), FaceButtonPlace,
+                         platform::colour::LightPink, true, QStringLiteral("facebtn"));
+
+    m_slotGroup = new QButtonGroup(this);
+    m_slotGroup->setExclusive(true);
+    for (int i = 0; i < 3; ++i) {
+        DocSelect[i] = makeButton(client, SlotCaption[i], SlotPlace[i],
+                                  platform::colour::LightGreen, false,
+                                  QStringLiteral("DocSelect%1").arg(i));
+        DocSelect[i]->setCheckable(true);
+        m_slotGroup->addButton(DocSelect[i], i);
+    }
+
+    SiteLink = makeButton(client, QStringLiteral("Brookfen"), SitePlace,
+                          platform::colour::Apricot, true, QStringLiteral("SiteLink"));
+    Command1 = makeButton(client, QStringLiteral("おわり"), EndPlace, platform::colour::Apricot,
+                          false, QStringLiteral("Command1"));
+    Command4 = makeButton(client, QStringLiteral("小さくする"), MiniPlace,
+                          platform::colour::Apricot, true, QStringLiteral("Command4"));
+
+    // Tab visits only these, in this order, and comes round again.
+    const std::array<QWidget *, 9> tabOrder{Info[0], Info[1], Info[2],  Doc0,    Doc1,
+                                            FaceIcon, facebtn, SiteLink, Command4};
+    for (std::size_t i = 0; i + 1 < tabOrder.size(); ++i)
+        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+
+    for (QLineEdit *box : {Info[0], Info[1], Info[2], Doc0})
+        box->installEventFilter(this);
+}
+
+void Tesserin::buildMenus()
+{
+    Function = menuBar()->addMenu(QStringLiteral("機能"));
+    Function->setObjectName(QStringLiteral("Function"));
+    LockText = Function->addAction(QStringLiteral("本文以外ロック"));
+    LockText->setObjectName(QStringLiteral("LockText"));
+    LockText->setCheckable(true);
+    FaceSet = Function->addAction(QStringLiteral("短文登録..."));
+    FaceSet->setObjectName(QStringLiteral("FaceSet"));
+
+    CopyMenu = menuBar()->addMenu(QStringLiteral("コピー"));
+    CopyMenu->setObjectName(QStringLiteral("CopyMenu"));
+    for (int i = 0; i < 5; ++i) {
+        CopyData[i] = CopyMenu->addAction(CopyMenuCaption[i]);
+        CopyData[i]->setObjectName(QStringLiteral("CopyData%1").arg(i));
+        CopyData[i]->setShortcut(QKeySequence(CopyKey[i]));
+    }
+
+    facedlg = menuBar()->addAction(QStringLiteral("顔文字一覧"));
+    facedlg->setObjectName(QStringLiteral("facedlg"));
+}
+
+void Tesserin::connectHandlers()
+{
+    connect(m_slotGroup, &QButtonGroup::idClicked, this,
+            [this](int id) { DocSelect_Click(static_cast<short>(id)); });
+    for (short i = 0; i < 5; ++i) {
+        connect(Command3[i], &QPushButton::clicked, this, [this, i] { Command3_Click(i); });
+        connect(CopyData[i], &QAction::triggered, this, [this, i] { CopyData_Click(i); });
+    }
+    connect(Command2, &QPushButton::clicked, this, &Tesserin::Command2_Click);
+    connect(Command1, &QPushButton::clicked, this, &Tesserin::Command1_Click);
+    connect(Command4, &QPushButton::clicked, this, &Tesserin::Command4_Click);
+    connect(SiteLink, &QPushButton::clicked, this, &Tesserin::SiteLink_Click);
+    connect(facebtn, &QPushButton::clicked, this, &Tesserin::facebtn_Click);
+    connect(facedlg, &QAction::triggered, this, &Tesserin::facedlg_Click);
+    connect(FaceSet, &QAction::triggered, this, &Tesserin::FaceSet_Click);
+    connect(LockText, &QAction::triggered, this, &Tesserin::LockText_Click);
+    connect(FaceIcon, &QComboBox::activated, this, &Tesserin::FaceIcon_Click);
+}
+
+// ---- start-up, activation, closing -------------------------------------------------------
+
+void Tesserin::Form_Load()
+{
+    // The single-instance check runs in main(), before this window exists.
+    LoadSettings();
+    CurrentSlot = -1;
+    DocSelect[0]->setChecked(true);
+    DocSelect_Click(0);
+}
+
+void Tesserin::LoadSettings()
+{
+    const std::unique_ptr<QSettings> settings = m_openStore();
+    NotebookTexts texts = store::read(*settings);
+    SlotBody = texts.SlotBody;
+    SlotTitle = texts.SlotTitle;
+    for (int i = 0; i < 3; ++i)
+        Info[i]->setText(texts.Info[i]);
+    if (texts.locked)
+        LockText->trigger(); // flips the check mark, then runs LockText_Click
+    FaceIcon->addItems(texts.shortTexts);
+    FaceIcon->setCurrentIndex(-1);
+}
+
+void Tesserin::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    if (!m_shownOnce) {
+        m_shownOnce = true;
+        if (const QScreen *screen = this->screen()) {
+            QRect frame = frameGeometry();
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+        Form_Activate();
+    }
+}
+
+// Runs at the first display and on the return from the picker, the registration window and the
+// mini window only: not after the clearing question, not when the short-text list closes, not
+// when the user comes back from another application.
+void Tesserin::Form_Activate()
+{
+    activateWindow();
+    Doc1->setFocus(Qt::ActiveWindowFocusReason);
+}
+
+void Tesserin::closeEvent(QCloseEvent *event)
+{
+    Form_QueryUnload();
+    event->accept();
+}
+
+void Tesserin::Form_QueryUnload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+
+    if (m_mini)
+        m_mini->close(); // writes its text into the body first
+
+    SlotTitle[CurrentSlot] = Doc0->text();
+    SlotBody[CurrentSlot] = platform::bodyText(Doc1);
+
+    NotebookTexts texts;
+    texts.SlotBody = SlotBody;
+    texts.SlotTitle = SlotTitle;
+    for (int i = 0; i < 3; ++i)
+        texts.Info[i] = Info[i]->text();
+    texts.shortTexts.reserve(FaceIcon->count());
+    for (int i = 0; i < FaceIcon->count(); ++i)
+        texts.shortTexts.append(FaceIcon->itemText(i));
+    texts.locked = LockText->isChecked();
+
+    // A store that cannot be written is not a silent loss: the user may try again. The system
+    // ending the program waits for nobody, so it gets one try and a line on stderr.
+    while (!saveAll(texts)) {
+        if (m_systemClosing) {
+            std::fprintf(stderr, "tesserin: the texts could not be saved to the settings store\n");
+            break;
+        }
+        if (!platform::askYesNo(this, SaveFailedQuestion))
+            break;
+    }
+}
+
+bool Tesserin::saveAll(const NotebookTexts &texts)
+{
+    const std::unique_ptr<QSettings> settings = m_openStore();
+    store::write(*settings, texts);
+    settings->sync();
+    return settings->status() == QSettings::NoError;
+}
+
+void Tesserin::systemClose()
+{
+    m_systemClosing = true;
+    // Modal windows (the clearing question, the picker, the registration window) close as
+    // their close box would; the close of this window then runs once their loops have ended.
+    while (QWidget *modal = QApplication::activeModalWidget()) {
+        modal->close();
+        if (QApplication::activeModalWidget() == modal)
+            break;
+    }
+    QTimer::singleShot(0, this, [this] { close(); });
+}
+
+void Tesserin::miniClosed(bool byCloseBox)
+{
+    m_mini = nullptr;
+    if (m_unloaded)
+        return; // this window is closing and asked the mini window to go first
+    if (byCloseBox) {
+        close();
+    } else {
+        show();
+        Form_Activate();
+    }
+}
+
+// ---- slots and focus -----------------------------------------------------------------------
+
+void Tesserin::DocSelect_Click(short Index)
+{
+    if (CurrentSlot >= 0) {
+        SlotTitle[CurrentSlot] = Doc0->text();
+        SlotBody[CurrentSlot] = platform::bodyText(Doc1);
+    }
+    Doc0->setText(SlotTitle[Index]);
+    platform::setBodyText(Doc1, SlotBody[Index]);
+    CurrentSlot = Index;
+}
+
+bool Tesserin::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::FocusIn) {
+        for (short i = 0; i < 3; ++i)
+            if (watched == Info[i])
+                Info_GotFocus(i);
+        if (watched == Doc0)
+            Doc_GotFocus(0);
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+namespace {
+// A click places the caret after the focus arrives; selecting from a zero-delay timer lets the
+// selection survive the press.
+void selectWholeText(QLineEdit *box)
+{
+    box->selectAll();
+    QTimer::singleShot(0, box, [box] {
+        if (box->hasFocus())
+            box->selectAll();
+    });
+}
+} // namespace
+
+void Tesserin::Info_GotFocus(short Index)
+{
+    selectWholeText(Info[Index]);
+}
+
+void Tesserin::Doc_GotFocus(short Index)
+{
+    // The body keeps its caret; only the title selects its whole text.
+    if (Index == 0)
+        selectWholeText(Doc0);
+}
+
+void Tesserin::Command2_Click()
+{
+    if (platform::askYesNo(this, ClearQuestion))
+        platform::setBodyText(Doc1, QString());
+}
+
+void Tesserin::Command1_Click()
+{
+    close();
+}
+
+// ---- copy, lock, links ---------------------------------------------------------------------
+
+void Tesserin::Command3_Click(short Index)
+{
+    QString text;
+    if (Index <= 2)
+        text = Info[Index]->text();
+    else if (Index == 3)
+        text = Doc0->text();
+    else
+        text = FinishText(platform::bodyText(Doc1));
+    platform::putOnClipboard(text);
+}
+
+void Tesserin::CopyData_Click(short Index)
+{
+    Command3_Click(Index);
+}
+
+// Qt has already flipped the check mark when this runs; the boxes follow it.
+void Tesserin::LockText_Click()
+{
+    const bool locked = LockText->isChecked();
+    for (QLineEdit *box : Info)
+        box->setReadOnly(locked);
+}
+
+void Tesserin::Label1_Click(short Index)
+{
+    if (Index == 2)
+        ShellOpen(Info[2]->text());
+}
+
+void Tesserin::SiteLink_Click()
+{
+    ShellOpen(SiteUrl);
+}
+
+// ---- short texts and emoticons -------------------------------------------------------------
+
+void Tesserin::FaceIcon_Click(int chosen)
+{
+    if (chosen < 0)
+        return;
+    platform::insertIntoBody(Doc1, FaceIcon->itemText(chosen));
+    FaceIcon->setCurrentIndex(-1);
+}
+
+void Tesserin::facebtn_Click()
+{
+    GetFace picker(this);
+    picker.tgt = Doc1;
+    picker.exec();
+    Form_Activate();
+}
+
+void Tesserin::facedlg_Click()
+{
+    facebtn_Click();
+}
+
+void Tesserin::FaceSet_Click()
+{
+    frmFace registration(this);
+    registration.exec();
+    Form_Activate();
+}
+
+void Tesserin::Command4_Click()
+{
+    hide();
+    m_mini = new frmMini(this);
+    m_mini->show();
+}

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QString>
+
+class QPlainTextEdit;
+
+namespace platform {
+
+// The program's texts separate lines with CR LF; Qt's editors keep paragraphs. These three
+// functions are the one place where text enters and leaves a multi-line box.
+
+// The box's text with every paragraph break as CR LF. Read raw, so a no-break space and a
+// line separator U+2028 come out as they went in.
+QString bodyText(const QPlainTextEdit *box);
+
+// Replaces the whole text. CR LF, a lone CR and a lone LF each become one line break.
+void setBodyText(QPlainTextEdit *box, const QString &text);
+
+// Puts the text in place of the box's selection (at the caret when nothing is selected), as if
+// typed there; the caret ends up right after it. The box need not have the focus.
+void insertIntoBody(QPlainTextEdit *box, const QString &text);
+
+} // namespace platform

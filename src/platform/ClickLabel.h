@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QLabel>
+
+namespace platform {
+
+// A label that reports a click: a press and a release of the left button inside it.
+class ClickLabel : public QLabel
+{
+    Q_OBJECT
+public:
+    explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
+
+signals:
+    void clicked();
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+
+private:
+    bool m_pressed = false;
+};
+
+} // namespace platform

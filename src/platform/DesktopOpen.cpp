@@ -1,0 +1,41 @@
+#include "platform/DesktopOpen.h"
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#include <shellapi.h>
+#else
+#include <QProcess>
+#endif
+
+namespace platform {
+
+namespace {
+std::function<void(const QString &)> &recorder()
+{
+    static std::function<void(const QString &)> r;
+    return r;
+}
+} // namespace
+
+void setDesktopOpenRecorder(std::function<void(const QString &)> r)
+{
+    recorder() = std::move(r);
+}
+
+void desktopOpen(const QString &target)
+{
+    if (recorder()) {
+        recorder()(target);
+        return;
+    }
+#ifdef Q_OS_WIN
+    // The wide interface hands over every character of the target.
+    ShellExecuteW(GetDesktopWindow(), L"open", reinterpret_cast<LPCWSTR>(target.utf16()),
+                  nullptr, L"", SW_SHOW);
+#else
+    // No shell in between: the target is one argument, whatever it holds.
+    QProcess::startDetached(QStringLiteral("xdg-open"), {target});
+#endif
+}
+
+} // namespace platform

@@ -1,0 +1,36 @@
+#include "platform/ShortTextBox.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QListView>
+
+namespace platform {
+
+namespace {
+class WheelBlocker : public QObject
+{
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Wheel)
+            return true;
+        return QObject::eventFilter(watched, event);
+    }
+};
+} // namespace
+
+void makeShortTextBox(QComboBox *box)
+{
+    box->setEditable(false);
+    // Thousands of items: keep the box from measuring every one of them.
+    box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    auto *view = new QListView(box);
+    view->setUniformItemSizes(true);
+    box->setView(view);
+    box->installEventFilter(new WheelBlocker(box));
+}
+
+} // namespace platform

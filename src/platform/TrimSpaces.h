@@ -1,0 +1,7 @@
+#pragma once
+
+#include <QString>
+
+// Removes the half-width spaces (U+0020) at both ends; tabs, line breaks and the ideographic
+// space U+3000 stay. QString::trimmed() would take all of those.
+QString trimSpaces(const QString &text);

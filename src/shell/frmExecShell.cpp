@@ -1,0 +1,8 @@
+#include "shell/frmExecShell.h"
+
+#include "platform/DesktopOpen.h"
+
+void ShellOpen(const QString &target)
+{
+    platform::desktopOpen(target);
+}
