@@ -1,8 +1,14 @@
 #pragma once
 
-#include <QDialog>
+#include "faces/FaceTable.h"
 
+#include <QDialog>
+#include <QPointer>
+
+class QLineEdit;
+class QListWidget;
 class QPlainTextEdit;
+class QPushButton;
 
 // The emoticon picker. Every caller sets tgt, the box that receives the chosen emoticon, before
 // every showing, then shows the picker modally.
@@ -14,4 +20,29 @@ public:
     explicit GetFace(QWidget *opener);
 
     QPlainTextEdit *tgt = nullptr;
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void hideEvent(QHideEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+
+private:
+    void buildControls();
+    void connectHandlers();
+
+    void Form_Load();
+    void kind_Click();
+    void face_Click();
+    void SelectBtn_Click();
+    void CloseBtn_Click();
+
+    QLineEdit *facetext = nullptr;
+    QPushButton *SelectBtn = nullptr;
+    QListWidget *kind = nullptr;
+    QListWidget *face = nullptr;
+    QPushButton *CloseBtn = nullptr;
+
+    FaceTable m_table;
+    QPointer<QWidget> m_opener;
+    bool m_loaded = false;
 };

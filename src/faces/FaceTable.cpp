@@ -1,0 +1,124 @@
+#include "faces/FaceTable.h"
+
+#include "platform/TextDecoding.h"
+
+#include <QFile>
+#include <QFileInfo>
+
+namespace {
+const QChar Tab = QLatin1Char('\t');
+const QChar Cr = QLatin1Char('\r');
+const QChar Lf = QLatin1Char('\n');
+
+// Only U+0020, as platform's trimSpaces, but on a view so that no line is copied. A TAB or an
+// ideographic space at either end belongs to the line.
+QStringView trimSpaces(QStringView line)
+{
+    qsizetype begin = 0;
+    qsizetype end = line.size();
+    while (begin < end && line.at(begin) == QLatin1Char(' '))
+        ++begin;
+    while (end > begin && line.at(end - 1) == QLatin1Char(' '))
+        --end;
+    return line.sliced(begin, end - begin);
+}
+} // namespace
+
+FaceTable FaceTable::fromBytes(const QByteArray &bytes, Lookup lookup)
+{
+    FaceTable table(lookup);
+    table.readText(platform::decodeText(bytes));
+    return table;
+}
+
+FaceTable FaceTable::fromFile(const QString &path)
+{
+    // A folder of that name would open on some systems and read as nothing useful.
+    if (!QFileInfo(path).isFile())
+        return FaceTable();
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return FaceTable();
+    const QByteArray bytes = file.readAll();
+    file.close();
+    return fromBytes(bytes);
+}
+
+QList<QStringView> FaceTable::fileLines(QStringView text)
+{
+    QList<QStringView> lines;
+    const bool lfEndsLines = !text.contains(Cr);
+    qsizetype start = 0;
+    qsizetype i = 0;
+    const qsizetype n = text.size();
+    while (i < n) {
+        const QChar c = text.at(i);
+        if (c == Cr) {
+            lines.append(text.sliced(start, i - start));
+            i += (i + 1 < n && text.at(i + 1) == Lf) ? 2 : 1;
+            start = i;
+        } else if (c == Lf && lfEndsLines) {
+            lines.append(text.sliced(start, i - start));
+            start = ++i;
+        } else {
+            ++i;
+        }
+    }
+    if (start < n)
+        lines.append(text.sliced(start));
+    return lines;
+}
+
+void FaceTable::readText(QStringView text)
+{
+    for (const QStringView line : fileLines(text)) {
+        // The marker counts only at the very start, before any trimming.
+        if (line.startsWith(QLatin1String("!!")))
+            continue;
+        AddFaceLine(line);
+    }
+}
+
+void FaceTable::AddFaceLine(QStringView line)
+{
+    const QStringView trimmed = trimSpaces(line);
+    const qsizetype firstTab = trimmed.indexOf(Tab);
+    if (firstTab < 0)
+        return;
+    const QStringView rest = trimmed.sliced(firstTab + 1);
+    const qsizetype secondTab = rest.indexOf(Tab);
+    const QString name = trimmed.first(firstTab).toString();
+    QString face = (secondTab < 0 ? rest : rest.first(secondTab)).toString();
+
+    const int found = findGroup(name);
+    if (found >= 0) {
+        m_groups[found].Faces.append(std::move(face));
+        return;
+    }
+    // Groups past the limit are left out with their lines.
+    if (m_groups.size() >= MaxGroups)
+        return;
+    if (m_lookup == Lookup::Index)
+        m_index.insert(name, int(m_groups.size()));
+    m_groups.append(FaceGroup{name, QStringList{std::move(face)}});
+}
+
+int FaceTable::findGroup(const QString &name) const
+{
+    if (m_lookup == Lookup::Index)
+        return m_index.value(name, -1);
+    for (qsizetype i = 0; i < m_groups.size(); ++i) {
+        if (m_groups.at(i).GroupName == name)
+            return int(i);
+    }
+    return -1;
+}
+
+QStringList FaceTable::groupNames() const
+{
+    QStringList names;
+    names.reserve(m_groups.size());
+    for (const FaceGroup &group : m_groups)
+        names.append(group.GroupName);
+    return names;
+}

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "faces/FaceGroup.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+// The emoticon table read from face.txt: the groups in the order in which their names first
+// appear, each with its emoticons. No widgets; the picker builds one at every opening.
+class FaceTable
+{
+public:
+    // List boxes count with 16-bit indexes, so the table stops growing here.
+    static constexpr int MaxGroups = 32767;
+
+    // How a line finds its group. Both give the same table; Scan compares every group name
+    // and is kept only as the benchmark's baseline.
+    enum class Lookup { Index, Scan };
+
+    explicit FaceTable(Lookup lookup = Lookup::Index) : m_lookup(lookup) {}
+
+    // The table of a whole file's bytes.
+    static FaceTable fromBytes(const QByteArray &bytes, Lookup lookup = Lookup::Index);
+
+    // The table of the file at path; a missing, unreadable or non-regular file gives none.
+    static FaceTable fromFile(const QString &path);
+
+    // The lines of decoded text. CR LF and a lone CR end a line and a lone LF stays in it,
+    // except in text without any CR, where LF ends lines. A final line end opens no new line.
+    static QList<QStringView> fileLines(QStringView text);
+
+    // Files every line of decoded text, skipping the "!!" comments.
+    void readText(QStringView text);
+
+    // Files one line's emoticon under its group; lines without a TAB are ignored.
+    void AddFaceLine(QStringView line);
+
+    const QList<FaceGroup> &FaceGroups() const { return m_groups; }
+    int GroupCount() const { return int(m_groups.size()); }
+    QStringList groupNames() const;
+
+    bool operator==(const FaceTable &other) const { return m_groups == other.m_groups; }
+
+private:
+    int findGroup(const QString &name) const;
+
+    Lookup m_lookup;
+    QList<FaceGroup> m_groups;
+    QHash<QString, int> m_index;
+};
