@@ -1,17 +1,844 @@
-#include "notebook/FinishText.h"
+#include "NotebookFixture.h"
 
+#include "notebook/FinishText.h"
+#include "notebook/NotebookStore.h"
+#include "platform/BodyText.h"
+#include "platform/DesktopOpen.h"
+#include "platform/InstanceLock.h"
+#include "platform/Look.h"
+#include "platform/SystemEnd.h"
+
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QFile>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSignalSpy>
 #include <QtTest>
+
+#include <csignal>
+
+using fixture::answerNextQuestion;
+using fixture::iniStore;
+
+namespace {
+const QString CrLf = QStringLiteral("\r\n");
+
+QString clipboardText()
+{
+    return QGuiApplication::clipboard()->text();
+}
+
+void putClipboard(const QString &text)
+{
+    QGuiApplication::clipboard()->setText(text);
+}
+
+QString stored(const QString &iniPath, const QString &key)
+{
+    QSettings s(iniPath, QSettings::IniFormat);
+    return s.value(key).toString();
+}
+} // namespace
 
 class TestNotebook : public QObject
 {
     Q_OBJECT
 private slots:
-    void finishText();
+    void init();
+    void cleanup();
+
+    void finishTextRules();
+    void storeLayoutAndBounds();
+    void storeRoundTripsAwkwardTexts();
+    void realConstructorUsesPerUserStore();
+    void layoutMatchesTheTables();
+    void menusAndShortcuts();
+    void tabOrderSkipsButtons();
+    void personalDetailsSelectWholeTextOnFocus();
+    void slotSwitchKeepsEveryDraft();
+    void clearAsksFirstAndClearsOnlyTheBody();
+    void copyCommandsPutFieldsOnClipboard();
+    void bodyLineBreaksCrossTheBoxBoundary();
+    void lockMakesOnlyPersonalDetailsReadOnly();
+    void linksGoToTheShellUnchanged();
+    void shortTextBoxInsertsAtCaret();
+    void focusReturnsToBodyOnlyWhenItShould();
+    void closeSavesEverything();
+    void unwritableStoreIsNotASilentLoss();
+    void systemEndSavesDrafts();
+    void instanceLockAdmitsOneAndSurvivesCrash();
+
+private:
+    QTemporaryDir m_dir;
+    QString m_ini;
 };
 
-void TestNotebook::finishText()
+void TestNotebook::init()
 {
+    QVERIFY(m_dir.isValid());
+    m_ini = m_dir.filePath(QStringLiteral("store-%1.ini").arg(QTest::currentTestFunction()));
+    QFile::remove(m_ini);
+}
+
+void TestNotebook::cleanup()
+{
+    platform::setDesktopOpenRecorder({});
+}
+
+void TestNotebook::finishTextRules()
+{
+    // Trim once, then drop trailing CR LF pairs, then one CR LF on anything left.
     QCOMPARE(FinishText(QStringLiteral("  abc\r\n\r\n\r\n ")), QStringLiteral("abc\r\n"));
+    QCOMPARE(FinishText(QStringLiteral("abc")), QStringLiteral("abc\r\n"));
+    QCOMPARE(FinishText(QStringLiteral("abc\r\n\r\n\r\n")), QStringLiteral("abc\r\n"));
+    QCOMPARE(FinishText(QString()), QString());
+    QCOMPARE(FinishText(QStringLiteral("    ")), QString());
+    QCOMPARE(FinishText(QStringLiteral("\r\n\r\n")), QString());
+    QCOMPARE(FinishText(QStringLiteral("  \r\n\r\n ")), QString());
+    // Spaces before the removed line breaks stay: trimming happened first.
+    QCOMPARE(FinishText(QStringLiteral("abc  \r\n\r\n")), QStringLiteral("abc  \r\n"));
+    // A lone LF or CR at the end is no line break.
+    QCOMPARE(FinishText(QStringLiteral("abc\n")), QStringLiteral("abc\n\r\n"));
+    QCOMPARE(FinishText(QStringLiteral("abc\r")), QStringLiteral("abc\r\r\n"));
+    QCOMPARE(FinishText(QStringLiteral("abc\n\r\n")), QStringLiteral("abc\n\r\n"));
+    // Leading line breaks, tabs and inner text stay; only U+0020 is a space.
+    QCOMPARE(FinishText(QStringLiteral("\r\n\tabc")), QStringLiteral("\r\n\tabc\r\n"));
+    QCOMPARE(FinishText(QStringLiteral("\u3000本文\u3000")), QStringLiteral("\u3000本文\u3000\r\n"));
+    QCOMPARE(FinishText(QStringLiteral("\tx\t")), QStringLiteral("\tx\t\r\n"));
+    QCOMPARE(FinishText(QStringLiteral("\r")), QStringLiteral("\r\r\n"));
+    // Idempotent.
+    for (const QString &t : {QStringLiteral(" a \r\n\r\n"), QStringLiteral("x\n"),
+                             QStringLiteral("\r\n\r\nz"), QStringLiteral("  ")})
+        QCOMPARE(FinishText(FinishText(t)), FinishText(t));
+}
+
+void TestNotebook::storeLayoutAndBounds()
+{
+    {
+        QSettings s(m_ini, QSettings::IniFormat);
+        NotebookTexts t;
+        t.SlotBody = {QStringLiteral("  abc\r\n\r\n\r\n "), QString(), QStringLiteral("x")};
+        t.SlotTitle = {QStringLiteral(" t1 "), QStringLiteral("t2"), QStringLiteral("t3")};
+        t.Info = {QStringLiteral(" h "), QStringLiteral("m"), QStringLiteral("u")};
+        t.shortTexts = {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
+        t.locked = true;
+        // Leftovers of an earlier, longer list.
+        s.setValue(QStringLiteral("Data/tanbun4"), QStringLiteral("old4"));
+        s.setValue(QStringLiteral("Data/tanbun5"), QStringLiteral("old5"));
+        store::write(s, t);
+    }
+    QSettings s(m_ini, QSettings::IniFormat);
+    QCOMPARE(s.value(QStringLiteral("Data/str1")).toString(), QStringLiteral("abc\r\n"));
+    QCOMPARE(s.value(QStringLiteral("Data/str2")).toString(), QString());
+    QCOMPARE(s.value(QStringLiteral("Data/str3")).toString(), QStringLiteral("x\r\n"));
+    QCOMPARE(s.value(QStringLiteral("Data/Title1")).toString(), QStringLiteral(" t1 "));
+    QCOMPARE(s.value(QStringLiteral("Data/info0")).toString(), QStringLiteral(" h "));
+    QCOMPARE(s.value(QStringLiteral("Data/info2")).toString(), QStringLiteral("u"));
+    QCOMPARE(s.value(QStringLiteral("Data/tanbun2")).toString(), QStringLiteral("c"));
+    QVERIFY(s.contains(QStringLiteral("Data/tanbun3")));
+    QCOMPARE(s.value(QStringLiteral("Data/tanbun3")).toString(), QString());
+    QCOMPARE(s.value(QStringLiteral("Data/tanbun4")).toString(), QStringLiteral("old4"));
+    QCOMPARE(s.value(QStringLiteral("Setting/Lock")).toString(), QStringLiteral("lock"));
+
+    NotebookTexts back = store::read(s);
+    QCOMPARE(back.shortTexts, QStringList({"a", "b", "c"})); // stops at the empty tanbun3
+    QVERIFY(back.locked);
+
+    // A gap ends the list; keys after it are never read.
+    s.setValue(QStringLiteral("Data/tanbun1"), QString());
+    QCOMPARE(store::read(s).shortTexts, QStringList({"a"}));
+
+    // Only the exact value "lock" locks.
+    for (const QString &v : {QStringLiteral("Lock"), QStringLiteral(" lock"),
+                             QStringLiteral("lock "), QStringLiteral("LOCK"),
+                             QStringLiteral("unlock"), QString()}) {
+        s.setValue(QStringLiteral("Setting/Lock"), v);
+        QVERIFY2(!store::read(s).locked, qPrintable(v));
+    }
+    s.remove(QStringLiteral("Setting"));
+    QVERIFY(!store::read(s).locked);
+
+    // The list's bound holds whatever the store has.
+    for (int i = 0; i < 32800; ++i)
+        s.setValue(QStringLiteral("Data/") + store::shortTextKey(i), QStringLiteral("s%1").arg(i));
+    const QStringList many = store::read(s).shortTexts;
+    QCOMPARE(many.size(), 32766);
+    QCOMPARE(many.last(), QStringLiteral("s32765"));
+
+    QCOMPARE(store::shortTextKey(12), QStringLiteral("tanbun12"));
+    QCOMPARE(store::bodyKey(0), QStringLiteral("str1"));
+    QCOMPARE(store::titleKey(2), QStringLiteral("Title3"));
+    QCOMPARE(store::infoKey(0), QStringLiteral("info0"));
+}
+
+void TestNotebook::storeRoundTripsAwkwardTexts()
+{
+    const QStringList awkward{
+        QStringLiteral("line1\r\nline2\r\n"), QStringLiteral("\ttab\t"), QStringLiteral("  both  "),
+        QStringLiteral("@at"), QStringLiteral("a=b"), QStringLiteral("semi;colon"),
+        QStringLiteral("com, ma"), QStringLiteral("日本語のテキスト（＾ｏ＾）"),
+        QStringLiteral("\u3000全角"), QStringLiteral("\"quoted\""), QStringLiteral("back\\slash"),
+        QStringLiteral("😀 emoji"), QStringLiteral("true"), QStringLiteral("1")};
+    NotebookTexts t;
+    t.SlotTitle = {awkward[1], awkward[3], awkward[7]};
+    t.Info = {awkward[4], awkward[5], awkward[6]};
+    t.SlotBody = {FinishText(awkward[0]), FinishText(awkward[7]), FinishText(awkward[11])};
+    t.shortTexts = awkward;
+    const QString big = QString(1024 * 1024 / 8, QChar(u'字')).repeated(8);
+    t.SlotBody[2] = FinishText(big + CrLf + big);
+    {
+        QSettings s(m_ini, QSettings::IniFormat);
+        store::write(s, t);
+    }
+    QSettings s(m_ini, QSettings::IniFormat);
+    const NotebookTexts back = store::read(s);
+    QCOMPARE(back.SlotTitle, t.SlotTitle);
+    QCOMPARE(back.Info, t.Info);
+    QCOMPARE(back.SlotBody, t.SlotBody);
+    QCOMPARE(back.shortTexts, t.shortTexts);
+}
+
+void TestNotebook::realConstructorUsesPerUserStore()
+{
+    QTemporaryDir config;
+    const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    {
+        Tesserin w;
+        QVERIFY(w.Info[0]->text().isEmpty());
+        QCOMPARE(w.FaceIcon->count(), 0);
+        QVERIFY(!w.LockText->isChecked());
+        QCOMPARE(w.currentSlot(), short(0));
+        QVERIFY(w.DocSelect[0]->isChecked());
+        w.Info[0]->setText(QStringLiteral("名無しさん"));
+        w.Doc0->setText(QStringLiteral("Re: テスト"));
+        platform::setBodyText(w.Doc1, QStringLiteral("本文です"));
+        w.close();
+    }
+    const QString file = config.filePath(QStringLiteral("Tesserin/Tesserin.conf"));
+    QVERIFY2(QFile::exists(file), qPrintable(file));
+    QCOMPARE(stored(file, QStringLiteral("Data/str1")), QStringLiteral("本文です\r\n"));
+    {
+        Tesserin again;
+        QCOMPARE(again.Info[0]->text(), QStringLiteral("名無しさん"));
+        QCOMPARE(again.Doc0->text(), QStringLiteral("Re: テスト"));
+        QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("本文です\r\n"));
+        again.close();
+    }
+    qputenv("XDG_CONFIG_HOME", old);
+}
+
+void TestNotebook::layoutMatchesTheTables()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quillora"));
+    QWidget *client = w.centralWidget();
+    QCOMPARE(client->size(), QSize(522, 344));
+    QCOMPARE(client->palette().color(QPalette::Window), QColor(0, 128, 128));
+    QVERIFY(!w.windowIcon().isNull());
+    QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
+    QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(w.maximumSize().width() > 522); // an ordinary sizable frame
+
+    QCOMPARE(w.Info[0]->geometry(), QRect(105, 12, 342, 19));
+    QCOMPARE(w.Info[1]->geometry(), QRect(105, 39, 342, 19));
+    QCOMPARE(w.Info[2]->geometry(), QRect(105, 65, 342, 19));
+    QCOMPARE(w.Doc0->geometry(), QRect(105, 92, 342, 19));
+    QCOMPARE(w.Doc1->geometry(), QRect(105, 120, 342, 147));
+    QCOMPARE(w.Label1[0]->geometry(), QRect(18, 14, 81, 20));
+    QCOMPARE(w.Label1[1]->geometry(), QRect(18, 41, 81, 20));
+    QCOMPARE(w.Label1[2]->geometry(), QRect(18, 68, 81, 20));
+    QCOMPARE(w.Label1[3]->geometry(), QRect(17, 95, 81, 20));
+    QCOMPARE(w.Label1[4]->geometry(), QRect(17, 127, 81, 20));
+    QCOMPARE(w.Command3[0]->geometry(), QRect(456, 12, 53, 19));
+    QCOMPARE(w.Command3[2]->geometry(), QRect(456, 65, 53, 19));
+    QCOMPARE(w.Command3[3]->geometry(), QRect(455, 92, 53, 19));
+    QCOMPARE(w.Command3[4]->geometry(), QRect(455, 170, 53, 36));
+    QCOMPARE(w.Command2->geometry(), QRect(455, 238, 53, 25));
+    QCOMPARE(w.FaceIcon->geometry(), QRect(107, 275, 115, 20));
+    QCOMPARE(w.facebtn->geometry(), QRect(225, 275, 33, 23));
+    QCOMPARE(w.DocSelect[0]->geometry(), QRect(266, 278, 55, 20));
+    QCOMPARE(w.DocSelect[1]->geometry(), QRect(329, 278, 55, 20));
+    QCOMPARE(w.DocSelect[2]->geometry(), QRect(394, 278, 55, 20));
+    QCOMPARE(w.SiteLink->geometry(), QRect(65, 307, 94, 31));
+    QCOMPARE(w.Command1->geometry(), QRect(221, 308, 81, 31));
+    QCOMPARE(w.Command4->geometry(), QRect(377, 308, 81, 31));
+
+    const QStringList labels{"ハンドル：", "メールアドレス：", "URL(Open)：", "タイトル：", "本文："};
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(w.Label1[i]->text(), labels[i]);
+        const QColor expected = i == 2 ? QColor(255, 192, 255) : QColor(255, 255, 192);
+        QCOMPARE(w.Label1[i]->palette().color(QPalette::WindowText), expected);
+        QVERIFY(!w.Label1[i]->autoFillBackground());
+        // Every caption fits its label in the program's font.
+        QVERIFY2(QFontMetrics(w.Label1[i]->font()).horizontalAdvance(labels[i]) <= 81,
+                 qPrintable(labels[i]));
+        QCOMPARE(w.Command3[i]->text(), QStringLiteral("コピー"));
+        QCOMPARE(w.Command3[i]->palette().color(QPalette::Button), QColor(255, 255, 128));
+    }
+    QCOMPARE(w.Doc1->palette().color(QPalette::Base), QColor(255, 255, 192));
+    QCOMPARE(w.Doc1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(w.Doc1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(w.Doc1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(w.Command2->text(), QStringLiteral("クリア"));
+    QCOMPARE(w.Command2->palette().color(QPalette::Button), QColor(192, 255, 192));
+    QCOMPARE(w.facebtn->text(), QStringLiteral("(^o^)"));
+    QCOMPARE(w.facebtn->palette().color(QPalette::Button), QColor(255, 192, 255));
+    const QStringList slotCaptions{"①", "②", "③"};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(w.DocSelect[i]->text(), slotCaptions[i]);
+        QVERIFY(w.DocSelect[i]->isCheckable());
+        QCOMPARE(w.DocSelect[i]->palette().color(QPalette::Button), QColor(192, 255, 192));
+    }
+    QCOMPARE(w.SiteLink->text(), QStringLiteral("Brookfen"));
+    QCOMPARE(w.Command1->text(), QStringLiteral("おわり"));
+    QCOMPARE(w.Command4->text(), QStringLiteral("小さくする"));
+    for (QPushButton *b : {w.SiteLink, w.Command1, w.Command4})
+        QCOMPARE(b->palette().color(QPalette::Button), QColor(255, 224, 192));
+    // The style sheet is what really paints the colour on every style.
+    QVERIFY(w.Command1->styleSheet().contains(QColor(255, 224, 192).name()));
+
+    // No length limit in any box.
+    const QString longText(40000, QLatin1Char('x'));
+    for (QLineEdit *box : {w.Info[0], w.Info[1], w.Info[2], w.Doc0}) {
+        box->setText(longText);
+        QCOMPARE(box->text().size(), longText.size());
+    }
+
+    // The layout is fixed: a bigger window moves nothing.
+    w.resize(900, 700);
+    QCOMPARE(w.Doc1->geometry(), QRect(105, 120, 342, 147));
+}
+
+void TestNotebook::menusAndShortcuts()
+{
+    Tesserin w(iniStore(m_ini));
+    const QList<QAction *> top = w.menuBar()->actions();
+    QCOMPARE(top.size(), 3);
+    QCOMPARE(top[0]->text(), QStringLiteral("機能"));
+    QCOMPARE(top[1]->text(), QStringLiteral("コピー"));
+    QCOMPARE(top[2], w.facedlg);
+    QCOMPARE(w.facedlg->text(), QStringLiteral("顔文字一覧"));
+    QVERIFY(!w.facedlg->menu());
+    QCOMPARE(w.Function->actions(), QList<QAction *>({w.LockText, w.FaceSet}));
+    QCOMPARE(w.LockText->text(), QStringLiteral("本文以外ロック"));
+    QVERIFY(w.LockText->isCheckable());
+    QVERIFY(!w.LockText->isChecked());
+    QCOMPARE(w.FaceSet->text(), QStringLiteral("短文登録..."));
+    const QStringList copies{"ハンドルコピー", "アドレスコピー", "URLコピー", "タイトルコピー",
+                             "本文コピー"};
+    const QStringList keys{"F5", "F6", "F7", "F8", "F9"};
+    for (int i = 0; i < 5; ++i) {
+        QCOMPARE(w.CopyData[i]->text(), copies[i]);
+        QCOMPARE(w.CopyData[i]->shortcut().toString(), keys[i]);
+        QVERIFY(w.CopyData[i]->isEnabled() && w.CopyData[i]->isVisible());
+    }
+}
+
+void TestNotebook::tabOrderSkipsButtons()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    platform::setBodyText(w.Doc1, QStringLiteral("body"));
+    w.Info[0]->setFocus();
+    const QList<QWidget *> expected{w.Info[1], w.Info[2], w.Doc0, w.Doc1, w.FaceIcon,
+                                    w.facebtn, w.SiteLink, w.Command4, w.Info[0]};
+    for (QWidget *next : expected) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), next);
+    }
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("body")); // Tab typed nothing
+    for (QPushButton *b : {w.Command3[0], w.Command3[4], w.Command2, w.Command1, w.DocSelect[0],
+                           w.DocSelect[2]})
+        QVERIFY(!(b->focusPolicy() & Qt::TabFocus));
+}
+
+void TestNotebook::personalDetailsSelectWholeTextOnFocus()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.Info[0]->setText(QStringLiteral("handle"));
+    w.Info[1]->setText(QStringLiteral("mail@example.org"));
+    w.Doc0->setText(QStringLiteral("title"));
+    platform::setBodyText(w.Doc1, QStringLiteral("body text"));
+
+    // By Tab.
+    w.Info[0]->setFocus();
+    QTest::keyClick(w.Info[0], Qt::Key_Tab);
+    QTRY_COMPARE(w.Info[1]->selectedText(), QStringLiteral("mail@example.org"));
+    // By a click in the middle of the text: the selection survives the press.
+    QTest::mouseClick(w.Doc0, Qt::LeftButton, {}, QPoint(10, 9));
+    QTRY_COMPARE(w.Doc0->selectedText(), QStringLiteral("title"));
+    QTest::keyClicks(w.Doc0, QStringLiteral("new"));
+    QCOMPARE(w.Doc0->text(), QStringLiteral("new"));
+    QTest::mouseClick(w.Info[0], Qt::LeftButton, {}, QPoint(30, 9));
+    QTRY_COMPARE(w.Info[0]->selectedText(), QStringLiteral("handle"));
+    // Read-only boxes select too.
+    w.LockText->trigger();
+    QTest::mouseClick(w.Info[1], Qt::LeftButton, {}, QPoint(30, 9));
+    QTRY_COMPARE(w.Info[1]->selectedText(), QStringLiteral("mail@example.org"));
+    // The body selects nothing.
+    QTest::mouseClick(w.Doc1->viewport(), Qt::LeftButton, {}, QPoint(20, 8));
+    QTest::qWait(20);
+    QCOMPARE(w.Doc1->textCursor().hasSelection(), false);
+}
+
+void TestNotebook::slotSwitchKeepsEveryDraft()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.Info[0]->setText(QStringLiteral("me"));
+    w.Doc0->setText(QStringLiteral("title one"));
+    QTest::keyClicks(w.Doc1, QStringLiteral("body one"));
+
+    QTest::mouseClick(w.DocSelect[1], Qt::LeftButton);
+    QCOMPARE(w.currentSlot(), short(1));
+    QVERIFY(w.DocSelect[1]->isChecked() && !w.DocSelect[0]->isChecked());
+    QCOMPARE(w.Doc0->text(), QString());
+    QCOMPARE(platform::bodyText(w.Doc1), QString());
+    QCOMPARE(w.slotTitle(0), QStringLiteral("title one"));
+    w.Doc0->setText(QStringLiteral("title two"));
+    platform::setBodyText(w.Doc1, QStringLiteral("two\r\nlines"));
+
+    QTest::mouseClick(w.DocSelect[0], Qt::LeftButton);
+    QCOMPARE(w.Doc0->text(), QStringLiteral("title one"));
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("body one"));
+    QCOMPARE(w.Info[0]->text(), QStringLiteral("me")); // belongs to no slot
+
+    // The shown slot again: stored and loaded back unchanged.
+    QTest::keyClicks(w.Doc1, QStringLiteral("!"));
+    QTest::mouseClick(w.DocSelect[0], Qt::LeftButton);
+    QVERIFY(w.DocSelect[0]->isChecked());
+    QCOMPARE(w.slotBody(0), platform::bodyText(w.Doc1));
+    QCOMPARE(w.Doc0->text(), QStringLiteral("title one"));
+
+    QTest::mouseClick(w.DocSelect[1], Qt::LeftButton);
+    QCOMPARE(w.Doc0->text(), QStringLiteral("title two"));
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("two\r\nlines"));
+    QTest::mouseClick(w.DocSelect[2], Qt::LeftButton);
+    QCOMPARE(w.Doc0->text(), QString());
+    w.close();
+
+    // Typed in the shown slot without switching: saved into that slot's keys.
+    QCOMPARE(stored(m_ini, "Data/Title2"), QStringLiteral("title two"));
+    QCOMPARE(stored(m_ini, "Data/str2"), QStringLiteral("two\r\nlines\r\n"));
+    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("!body one\r\n")); // caret was at the start
+}
+
+void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.Doc0->setText(QStringLiteral("keep title"));
+    w.Info[0]->setText(QStringLiteral("keep handle"));
+    platform::setBodyText(w.Doc1, QStringLiteral("slot one"));
+    QTest::mouseClick(w.DocSelect[1], Qt::LeftButton);
+    platform::setBodyText(w.Doc1, QStringLiteral("slot two"));
+
+    fixture::Question q;
+    answerNextQuestion(false, &q);
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QVERIFY(q.seen);
+    QCOMPARE(q.title, QStringLiteral("Tesserin"));
+    QCOMPARE(q.text, QStringLiteral("ほんとにクリアしていいの？"));
+    QCOMPARE(q.icon, QMessageBox::NoIcon);
+    QCOMPARE(q.yesText, QStringLiteral("はい"));
+    QCOMPARE(q.noText, QStringLiteral("いいえ"));
+    QVERIFY(q.yesIsDefault);
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("slot two"));
+
+    answerNextQuestion(true);
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QCOMPARE(platform::bodyText(w.Doc1), QString());
+    QCOMPARE(w.Info[0]->text(), QStringLiteral("keep handle"));
+    QTest::mouseClick(w.DocSelect[0], Qt::LeftButton);
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("slot one"));
+    QCOMPARE(w.Doc0->text(), QStringLiteral("keep title"));
+
+    // Escape on the question means No.
+    fixture::onModal([](QWidget *m) { QTest::keyClick(m, Qt::Key_Escape); });
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("slot one"));
+}
+
+void TestNotebook::copyCommandsPutFieldsOnClipboard()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.Info[0]->setText(QStringLiteral(" handle "));
+    w.Info[1]->setText(QStringLiteral("mail@example.org"));
+    w.Info[2]->setText(QStringLiteral("http://example.org/ "));
+    w.Doc0->setText(QStringLiteral("  Re: 件名  "));
+    platform::setBodyText(w.Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
+    const QStringList raw{" handle ", "mail@example.org", "http://example.org/ ", "  Re: 件名  "};
+
+    for (int i = 0; i < 4; ++i) {
+        putClipboard(QStringLiteral("before"));
+        QTest::mouseClick(w.Command3[i], Qt::LeftButton);
+        QCOMPARE(clipboardText(), raw[i]);
+        putClipboard(QStringLiteral("before"));
+        QTest::keyClick(&w, Qt::Key(Qt::Key_F5 + i));
+        QCOMPARE(clipboardText(), raw[i]);
+        putClipboard(QStringLiteral("before"));
+        w.CopyData[i]->trigger();
+        QCOMPARE(clipboardText(), raw[i]);
+    }
+
+    QTextCursor c = w.Doc1->textCursor();
+    c.setPosition(3);
+    w.Doc1->setTextCursor(c);
+    QTest::mouseClick(w.Command3[4], Qt::LeftButton);
+    QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
+    QTest::keyClick(w.Doc1, Qt::Key_F9);
+    QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
+    // The body box keeps its unfinished text, caret included.
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("  abc\r\n\r\n\r\n "));
+    QCOMPARE(w.Doc1->textCursor().position(), 3);
+
+    // An empty field empties the clipboard.
+    w.Info[1]->clear();
+    putClipboard(QStringLiteral("before"));
+    QTest::keyClick(&w, Qt::Key_F6);
+    QCOMPARE(clipboardText(), QString());
+    platform::setBodyText(w.Doc1, QStringLiteral("   "));
+    putClipboard(QStringLiteral("before"));
+    QTest::keyClick(&w, Qt::Key_F9);
+    QCOMPARE(clipboardText(), QString());
+    platform::setBodyText(w.Doc1, QStringLiteral("\r\n\r\n  first"));
+    QTest::keyClick(&w, Qt::Key_F9);
+    QCOMPARE(clipboardText(), QStringLiteral("\r\n\r\n  first\r\n"));
+}
+
+void TestNotebook::bodyLineBreaksCrossTheBoxBoundary()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w.Doc1->setFocus();
+    QTest::keyClicks(w.Doc1, QStringLiteral("abc"));
+    QTest::keyClick(w.Doc1, Qt::Key_Return);
+    QTest::keyClick(w.Doc1, Qt::Key_Return);
+    QTest::keyClick(w.Doc1, Qt::Key_F9);
+    QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc\r\n\r\n"));
+
+    // No-break space and U+2028 are the user's characters, not line breaks.
+    const QString odd = QStringLiteral("a\u00a0b\u2028c\r\nd\r\n");
+    platform::setBodyText(w.Doc1, odd);
+    QCOMPARE(platform::bodyText(w.Doc1), odd);
+    // A lone CR or LF from the store comes back as CR LF.
+    platform::setBodyText(w.Doc1, QStringLiteral("x\ny\rz"));
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("x\r\ny\r\nz"));
+}
+
+void TestNotebook::lockMakesOnlyPersonalDetailsReadOnly()
+{
+    {
+        QSettings s(m_ini, QSettings::IniFormat);
+        s.setValue(QStringLiteral("Setting/Lock"), QStringLiteral("lock"));
+    }
+    {
+        Tesserin w(iniStore(m_ini));
+        QVERIFY(w.LockText->isChecked());
+        for (QLineEdit *box : w.Info)
+            QVERIFY(box->isReadOnly());
+        QVERIFY(!w.Doc0->isReadOnly());
+        QVERIFY(!w.Doc1->isReadOnly());
+        w.LockText->trigger();
+        QVERIFY(!w.LockText->isChecked());
+        for (QLineEdit *box : w.Info)
+            QVERIFY(!box->isReadOnly());
+        w.LockText->trigger();
+        QVERIFY(w.LockText->isChecked());
+        // Locked boxes are still copied.
+        w.Info[2]->setText(QStringLiteral("http://x/"));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        QTest::keyClick(&w, Qt::Key_F7);
+        QCOMPARE(clipboardText(), QStringLiteral("http://x/"));
+        // Typing into a locked box changes nothing; the title still takes text.
+        QTest::keyClicks(w.Info[0], QStringLiteral("zzz"));
+        QCOMPARE(w.Info[0]->text(), QString());
+        QTest::keyClicks(w.Doc0, QStringLiteral("ok"));
+        QCOMPARE(w.Doc0->text(), QStringLiteral("ok"));
+        w.close();
+    }
+    QCOMPARE(stored(m_ini, "Setting/Lock"), QStringLiteral("lock"));
+    {
+        Tesserin w(iniStore(m_ini));
+        w.LockText->trigger();
+        w.close();
+    }
+    QCOMPARE(stored(m_ini, "Setting/Lock"), QStringLiteral("unlock"));
+}
+
+void TestNotebook::linksGoToTheShellUnchanged()
+{
+    QStringList opened;
+    platform::setDesktopOpenRecorder([&](const QString &t) { opened << t; });
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    QTest::mouseClick(w.Label1[2], Qt::LeftButton);
+    QCOMPARE(opened, QStringList({QString()})); // empty still goes out, once
+    w.Info[2]->setText(QStringLiteral("  example.org/~me  "));
+    QTest::mouseClick(w.Label1[2], Qt::LeftButton);
+    QCOMPARE(opened.last(), QStringLiteral("  example.org/~me  "));
+    for (int i : {0, 1, 3, 4})
+        QTest::mouseClick(w.Label1[i], Qt::LeftButton);
+    QCOMPARE(opened.size(), 2);
+    QTest::mouseClick(w.SiteLink, Qt::LeftButton);
+    QCOMPARE(opened.size(), 3);
+    QVERIFY(opened.last().startsWith(QStringLiteral("http")));
+    QVERIFY(!QApplication::activeModalWidget());
+}
+
+void TestNotebook::shortTextBoxInsertsAtCaret()
+{
+    {
+        QSettings s(m_ini, QSettings::IniFormat);
+        s.setValue(QStringLiteral("Data/tanbun0"), QStringLiteral("よろしく"));
+        s.setValue(QStringLiteral("Data/tanbun1"), QStringLiteral("😀"));
+    }
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(w.FaceIcon->count(), 2);
+    QCOMPARE(w.FaceIcon->currentIndex(), -1);
+    QVERIFY(!w.FaceIcon->isEditable());
+
+    platform::setBodyText(w.Doc1, QStringLiteral("abcdef"));
+    QTextCursor c = w.Doc1->textCursor();
+    c.setPosition(2);
+    c.setPosition(4, QTextCursor::KeepAnchor);
+    w.Doc1->setTextCursor(c);
+    w.Doc0->setFocus();
+
+    // A choice by keyboard on the focused box replaces the body's selection.
+    w.FaceIcon->setFocus();
+    QTest::keyClick(w.FaceIcon, Qt::Key_Down);
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abよろしくef"));
+    QCOMPARE(w.FaceIcon->currentIndex(), -1);
+    QCOMPARE(QApplication::focusWidget(), w.FaceIcon);
+    QCOMPARE(w.Doc1->textCursor().position(), 6);
+
+    // The same item again inserts again.
+    emit w.FaceIcon->activated(0);
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abよろしくよろしくef"));
+    // A character outside the BMP goes in whole.
+    emit w.FaceIcon->activated(1);
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abよろしくよろしく😀ef"));
+    QCOMPARE(w.FaceIcon->currentIndex(), -1);
+
+    // The wheel over the closed box chooses nothing.
+    const QString before = platform::bodyText(w.Doc1);
+    QSignalSpy spy(w.FaceIcon, &QComboBox::activated);
+    const QPoint centre = w.FaceIcon->rect().center();
+    for (int delta : {-120, 120, -120}) {
+        QWheelEvent wheel(centre, w.FaceIcon->mapToGlobal(centre), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(w.FaceIcon, &wheel);
+    }
+    QCOMPARE(spy.count(), 0);
+    QCOMPARE(platform::bodyText(w.Doc1), before);
+    QCOMPARE(w.FaceIcon->currentIndex(), -1);
+}
+
+void TestNotebook::focusReturnsToBodyOnlyWhenItShould()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QCOMPARE(QApplication::focusWidget(), w.Doc1); // first display
+
+    // After the clearing question the focus is where the click left it.
+    answerNextQuestion(false);
+    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), w.Command2);
+
+    // Return from the registration window (closed by its close box at once).
+    w.Info[0]->setFocus();
+    fixture::onModal([](QWidget *m) { m->close(); });
+    w.FaceSet->trigger();
+    QTRY_COMPARE(QApplication::focusWidget(), w.Doc1);
+
+    // Return from the picker.
+    w.Info[1]->setFocus();
+    fixture::onModal([](QWidget *m) { m->close(); });
+    QTest::mouseClick(w.facebtn, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), w.Doc1);
+}
+
+void TestNotebook::closeSavesEverything()
+{
+    {
+        Tesserin w(iniStore(m_ini));
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        w.Info[0]->setText(QStringLiteral(" 名無し "));
+        w.Info[1]->setText(QStringLiteral("sage"));
+        w.Info[2]->setText(QStringLiteral("http://example.org/"));
+        w.Doc0->setText(QStringLiteral(" タイトル "));
+        platform::setBodyText(w.Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
+        w.FaceIcon->addItems({QStringLiteral("x"), QStringLiteral("y")});
+        QTest::mouseClick(w.Command1, Qt::LeftButton);
+        QVERIFY(!w.isVisible());
+    }
+    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("abc\r\n"));
+    QCOMPARE(stored(m_ini, "Data/Title1"), QStringLiteral(" タイトル "));
+    QCOMPARE(stored(m_ini, "Data/info0"), QStringLiteral(" 名無し "));
+    QCOMPARE(stored(m_ini, "Data/tanbun1"), QStringLiteral("y"));
+    QCOMPARE(stored(m_ini, "Setting/Lock"), QStringLiteral("unlock"));
+    Tesserin again(iniStore(m_ini));
+    QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("abc\r\n"));
+    QCOMPARE(again.Info[2]->text(), QStringLiteral("http://example.org/"));
+    QCOMPARE(again.FaceIcon->count(), 2);
+    QCOMPARE(again.FaceIcon->currentIndex(), -1);
+}
+
+void TestNotebook::unwritableStoreIsNotASilentLoss()
+{
+    // A store whose folder cannot be created: its parent is a regular file.
+    const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+    {
+        QFile f(blocker);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+    }
+    const QString bad = blocker + QStringLiteral("/sub/store.ini");
+    bool fixed = false;
+    int opened = 0;
+    auto factory = [&]() {
+        ++opened;
+        return std::make_unique<QSettings>(fixed ? m_ini : bad, QSettings::IniFormat);
+    };
+
+    {
+        Tesserin w(factory);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        platform::setBodyText(w.Doc1, QStringLiteral("precious"));
+        fixture::Question first;
+        // First answer: try again (still failing); second: the store works now.
+        fixture::onModal([&](QWidget *m) {
+            auto *box = qobject_cast<QMessageBox *>(m);
+            first.seen = true;
+            first.text = box->text();
+            first.title = box->windowTitle();
+            fixture::onModal([&](QWidget *m2) {
+                fixed = true;
+                qobject_cast<QMessageBox *>(m2)->button(QMessageBox::Yes)->click();
+            });
+            box->button(QMessageBox::Yes)->click();
+        });
+        w.close();
+        QVERIFY(first.seen);
+        QCOMPARE(first.title, QStringLiteral("Tesserin"));
+        QVERIFY(first.text.contains(QStringLiteral("保存")));
+        QCOMPARE(opened, 4); // load, failed save, failed retry, good retry
+    }
+    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("precious\r\n"));
+
+    // Declining ends the program without saving.
+    fixed = false;
+    {
+        Tesserin w(factory);
+        answerNextQuestion(false);
+        w.close();
+        QVERIFY(!w.isVisible());
+    }
+    // The system closing never waits for an answer.
+    {
+        Tesserin w(factory);
+        w.show();
+        opened = 0;
+        w.systemClose();
+        QTRY_VERIFY(!w.isVisible());
+        QCOMPARE(opened, 1);
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+}
+
+void TestNotebook::systemEndSavesDrafts()
+{
+    platform::SystemEnd systemEnd;
+    {
+        Tesserin w(iniStore(m_ini));
+        QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, &w,
+                         &Tesserin::systemClose);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        platform::setBodyText(w.Doc1, QStringLiteral("draft before SIGTERM"));
+        ::raise(SIGTERM);
+        QTRY_VERIFY(!w.isVisible());
+    }
+    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("draft before SIGTERM\r\n"));
+
+    // SIGTERM while the clearing question is open: answered No, then saved.
+    {
+        Tesserin w(iniStore(m_ini));
+        QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, &w,
+                         &Tesserin::systemClose);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        platform::setBodyText(w.Doc1, QStringLiteral("keep me"));
+        fixture::onModal([](QWidget *) { ::raise(SIGHUP); });
+        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        QTRY_VERIFY(!w.isVisible());
+        QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("keep me"));
+    }
+    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("keep me\r\n"));
+
+    // Logout.
+    {
+        Tesserin w(iniStore(m_ini));
+        QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, &w,
+                         &Tesserin::systemClose);
+        w.show();
+        platform::setBodyText(w.Doc1, QStringLiteral("logout"));
+        emit systemEnd.endRequested();
+        QTRY_VERIFY(!w.isVisible());
+    }
+    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("logout\r\n"));
+}
+
+void TestNotebook::instanceLockAdmitsOneAndSurvivesCrash()
+{
+    const QString path = m_dir.filePath(QStringLiteral("instance.lock"));
+    {
+        platform::InstanceLock first(path);
+        QVERIFY(first.tryLock());
+        platform::InstanceLock second(path);
+        QVERIFY(!second.tryLock());
+    }
+    // Released at the end of the run.
+    platform::InstanceLock third(path);
+    QVERIFY(third.tryLock());
+
+    // A lock left by a process that no longer exists is taken over.
+    const QString stale = m_dir.filePath(QStringLiteral("stale.lock"));
+    {
+        QFile f(stale);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::number(0x7ffffff0) + "\ntesserin\n" + QSysInfo::machineHostName().toUtf8()
+                + "\n");
+    }
+    platform::InstanceLock afterCrash(stale);
+    QVERIFY(afterCrash.tryLock());
 }
 
 QTEST_MAIN(TestNotebook)

@@ -2,6 +2,7 @@
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QWidget>
 
 namespace platform {
 
@@ -15,7 +16,12 @@ bool askYesNo(QWidget *parent, const QString &text)
     box.setDefaultButton(QMessageBox::Yes);
     box.setEscapeButton(QMessageBox::No);
     box.setObjectName(QStringLiteral("askYesNo"));
-    return box.exec() == QMessageBox::Yes;
+    const bool yes = box.exec() == QMessageBox::Yes;
+    // Give the window back its focus where the question found it, as a window system
+    // without a window manager would not.
+    if (parent && parent->isVisible())
+        parent->window()->activateWindow();
+    return yes;
 }
 
 } // namespace platform
