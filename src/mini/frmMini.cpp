@@ -1,23 +1,159 @@
 #include "mini/frmMini.h"
 
+#include "faces/GetFace.h"
 #include "notebook/Tesserin.h"
 #include "platform/BodyText.h"
+#include "platform/Clipboard.h"
+#include "platform/Look.h"
+#include "platform/ShortTextBox.h"
+#include "platform/Twips.h"
 
 #include <QCloseEvent>
+#include <QComboBox>
+#include <QGuiApplication>
 #include <QPlainTextEdit>
+#include <QPushButton>
+#include <QScreen>
 
-// Placeholder until the mini window is built: the body alone, handed back on close.
+namespace {
+
+const QString Caption = QStringLiteral("Quillora");
+const QSize ClientSize = platform::twipsSize(5250, 2745);
+
+const QRect DocPlace = platform::twipsRect(45, 45, 5130, 2205);
+const QRect FaceIconPlace = platform::twipsRect(210, 2355, 1725, 300);
+const QRect Command3Place = platform::twipsRect(2190, 2340, 495, 345);
+const QRect Command2Place = platform::twipsRect(3075, 2340, 930, 345);
+const QRect Command1Place = platform::twipsRect(4080, 2340, 930, 345);
+
+QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &place,
+                        const QColor &colour, const QString &name)
+{
+    auto *button = new QPushButton(caption, parent);
+    button->setObjectName(name);
+    button->setGeometry(place);
+    button->setAutoDefault(false);
+    button->setDefault(false);
+    platform::paintButton(button, colour);
+    return button;
+}
+
+} // namespace
+
 frmMini::frmMini(Tesserin *main) : QWidget(nullptr), m_main(main)
 {
+    setObjectName(QStringLiteral("frmMini"));
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Quillora"));
+    // A fixed frame with a close box only.
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
+                   | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    setWindowTitle(Caption);
+    setWindowIcon(m_main->windowIcon());
+    setFont(platform::uiFont());
+    setFixedSize(ClientSize);
+    platform::paintBackground(this, platform::colour::Teal);
+
     Doc = new QPlainTextEdit(this);
+    Doc->setObjectName(QStringLiteral("Doc"));
+    Doc->setGeometry(DocPlace);
+    Doc->setLineWrapMode(QPlainTextEdit::NoWrap);
+    Doc->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Doc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    Doc->setTabChangesFocus(true);
+    platform::paintBoxBackground(Doc, platform::colour::LightYellow);
+
+    FaceIcon = new QComboBox(this);
+    FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
+    FaceIcon->setGeometry(FaceIconPlace);
+    platform::makeShortTextBox(FaceIcon);
+
+    Command3 = makeButton(this, QStringLiteral("(^o^)"), Command3Place,
+                          platform::colour::LightPink, QStringLiteral("Command3"));
+    Command2 = makeButton(this, QStringLiteral("コピー"), Command2Place,
+                          platform::colour::CopyYellow, QStringLiteral("Command2"));
+    Command1 = makeButton(this, QStringLiteral("大きく"), Command1Place,
+                          platform::colour::Apricot, QStringLiteral("Command1"));
+
+    setTabOrder(Doc, FaceIcon);
+    setTabOrder(FaceIcon, Command3);
+    setTabOrder(Command3, Command2);
+    setTabOrder(Command2, Command1);
+
+    connect(FaceIcon, &QComboBox::activated, this, &frmMini::FaceIcon_Click);
+    connect(Command1, &QPushButton::clicked, this, &frmMini::Command1_Click);
+    connect(Command2, &QPushButton::clicked, this, &frmMini::Command2_Click);
+    connect(Command3, &QPushButton::clicked, this, &frmMini::Command3_Click);
+
+    // Every opening is a new window, so loading here is loading at every opening.
+    Form_Load();
+    Doc->setFocus(Qt::OtherFocusReason);
+}
+
+void frmMini::Form_Load()
+{
+    const QComboBox *source = m_main->FaceIcon;
+    QStringList items;
+    items.reserve(source->count());
+    for (int i = 0; i < source->count(); ++i)
+        items.append(source->itemText(i));
+    FaceIcon->addItems(items);
+    FaceIcon->setCurrentIndex(-1); // filling made the first item current
+
     platform::setBodyText(Doc, platform::bodyText(m_main->Doc1));
 }
 
+void frmMini::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (m_placed)
+        return;
+    m_placed = true;
+    const QScreen *screen = m_main->screen();
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        QRect frame = frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        move(frame.topLeft());
+    }
+}
+
+// A spontaneous close comes from the window system: the close box or the system menu.
 void frmMini::closeEvent(QCloseEvent *event)
 {
-    platform::setBodyText(m_main->Doc1, platform::bodyText(Doc));
-    m_main->miniClosed(event->spontaneous());
+    Form_QueryUnload(event->spontaneous());
     event->accept();
+}
+
+void frmMini::Form_QueryUnload(bool byCloseBox)
+{
+    platform::setBodyText(m_main->Doc1, platform::bodyText(Doc));
+    m_main->miniClosed(byCloseBox);
+}
+
+void frmMini::FaceIcon_Click(int chosen)
+{
+    if (chosen < 0)
+        return;
+    platform::insertIntoBody(Doc, FaceIcon->itemText(chosen));
+    FaceIcon->setCurrentIndex(-1);
+}
+
+// The body as it stands, spaces and line breaks included: no finishing here.
+void frmMini::Command2_Click()
+{
+    platform::putOnClipboard(platform::bodyText(Doc));
+}
+
+void frmMini::Command3_Click()
+{
+    GetFace picker(this);
+    picker.tgt = Doc;
+    picker.exec();
+}
+
+void frmMini::Command1_Click()
+{
+    close();
 }

@@ -2,7 +2,9 @@
 
 #include <QWidget>
 
+class QComboBox;
 class QPlainTextEdit;
+class QPushButton;
 class Tesserin;
 
 // The compact window that stands in for the hidden main window: the body alone, the short
@@ -12,13 +14,28 @@ class frmMini : public QWidget
 {
     Q_OBJECT
 public:
+    // No owner: the main window is hidden while this one is open.
     explicit frmMini(Tesserin *main);
 
+    // Controls, named as the program's layout names them.
     QPlainTextEdit *Doc = nullptr;
+    QComboBox *FaceIcon = nullptr;
+    QPushButton *Command3 = nullptr; // (^o^)
+    QPushButton *Command2 = nullptr; // コピー
+    QPushButton *Command1 = nullptr; // 大きく
 
 protected:
+    void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    void Form_Load();
+    void Form_QueryUnload(bool byCloseBox);
+    void FaceIcon_Click(int chosen);
+    void Command1_Click();
+    void Command2_Click();
+    void Command3_Click();
+
     Tesserin *m_main;
+    bool m_placed = false;
 };

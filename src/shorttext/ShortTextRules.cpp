@@ -1,0 +1,28 @@
+#include "shorttext/ShortTextRules.h"
+
+#include "notebook/NotebookStore.h"
+#include "platform/TrimSpaces.h"
+
+static_assert(ShortTextRules::MaxItems == store::MaxShortTexts,
+              "the registration window must not build a list the store cannot keep");
+
+QString ShortTextRules::registeredForm(const QString &input)
+{
+    return trimSpaces(input);
+}
+
+int ShortTextRules::firstEqual(const QStringList &items, const QString &text)
+{
+    // QString's operator== compares UTF-16 code units: exactly what "equal" means here.
+    return static_cast<int>(items.indexOf(text));
+}
+
+bool ShortTextRules::hasRoom(qsizetype count)
+{
+    return count < MaxItems;
+}
+
+int ShortTextRules::selectionAfterDelete(qsizetype remaining)
+{
+    return remaining > 0 ? 0 : -1;
+}
