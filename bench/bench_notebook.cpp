@@ -1,0 +1,154 @@
+// The main window against a heavy store: three bodies of about 1 MB each and a full short-text
+// list. Each benchmark takes a scale (1 = half the data, 2 = all of it) so the figures show how
+// the cost grows when the data doubles.
+
+#include "notebook/NotebookStore.h"
+#include "notebook/Tesserin.h"
+#include "platform/BodyText.h"
+
+#include <QApplication>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+
+#include <benchmark/benchmark.h>
+
+#include <memory>
+
+namespace {
+
+QTemporaryDir &tempDir()
+{
+    static QTemporaryDir dir;
+    return dir;
+}
+
+QString body(qsizetype characters, int seed)
+{
+    const QString line = QStringLiteral("%1行目：掲示板への返信の下書き、テキスト text 0123456789\r\n");
+    QString text;
+    text.reserve(characters + 80);
+    for (int n = 0; text.size() < characters; ++n)
+        text += line.arg(n + seed);
+    text.truncate(characters);
+    return text;
+}
+
+// Writes a store once per scale and returns its path.
+QString heavyStore(int scale)
+{
+    const QString path = tempDir().filePath(QStringLiteral("heavy-%1.ini").arg(scale));
+    if (QFile::exists(path))
+        return path;
+    NotebookTexts t;
+    const qsizetype bodySize = 512 * 1024 * scale;
+    for (int i = 0; i < 3; ++i) {
+        t.SlotBody[i] = body(bodySize, i * 1000);
+        t.SlotTitle[i] = QStringLiteral("Re: スレッド %1").arg(i);
+        t.Info[i] = QStringLiteral("info %1").arg(i);
+    }
+    const int shortTexts = store::MaxShortTexts * scale / 2;
+    for (int i = 0; i < shortTexts; ++i)
+        t.shortTexts << QStringLiteral("短文その%1 (^_^)").arg(i);
+    QSettings s(path, QSettings::IniFormat);
+    store::write(s, t);
+    s.sync();
+    return path;
+}
+
+platform::StoreFactory factoryFor(const QString &path)
+{
+    return [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+}
+
+void BM_LoadSettings(benchmark::State &state)
+{
+    const QString path = heavyStore(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        QSettings s(path, QSettings::IniFormat);
+        NotebookTexts t = store::read(s);
+        benchmark::DoNotOptimize(t);
+    }
+}
+BENCHMARK(BM_LoadSettings)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The window's whole start: LoadSettings, filling the boxes and the short-text list, showing
+// slot 1, then showing the window (offscreen).
+void BM_ConstructAndShow(benchmark::State &state)
+{
+    const QString path = heavyStore(static_cast<int>(state.range(0)));
+    for (auto _ : state) {
+        Tesserin w(factoryFor(path));
+        w.show();
+        QApplication::processEvents();
+        state.PauseTiming();
+        w.hide();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_ConstructAndShow)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The close handling's write: a fresh store object, every key, and the sync to disk.
+void BM_WriteStore(benchmark::State &state)
+{
+    const QString path = heavyStore(static_cast<int>(state.range(0)));
+    QSettings in(path, QSettings::IniFormat);
+    const NotebookTexts t = store::read(in);
+    const QString out = tempDir().filePath(QStringLiteral("out-%1.ini").arg(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(out);
+        state.ResumeTiming();
+        QSettings s(out, QSettings::IniFormat);
+        store::write(s, t);
+        s.sync();
+    }
+}
+BENCHMARK(BM_WriteStore)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The real close: Form_QueryUnload collecting every box and writing the store.
+void BM_CloseWindow(benchmark::State &state)
+{
+    const QString path = heavyStore(static_cast<int>(state.range(0)));
+    const QString out = tempDir().filePath(QStringLiteral("close-%1.ini").arg(state.range(0)));
+    for (auto _ : state) {
+        state.PauseTiming();
+        QFile::remove(out);
+        QFile::copy(path, out);
+        Tesserin w(factoryFor(out));
+        w.show();
+        QApplication::processEvents();
+        state.ResumeTiming();
+        w.close();
+    }
+}
+BENCHMARK(BM_CloseWindow)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// One slot switch: the shown texts into the arrays, the next slot's texts into the boxes.
+void BM_SlotSwitch(benchmark::State &state)
+{
+    const QString path = heavyStore(static_cast<int>(state.range(0)));
+    Tesserin w(factoryFor(path));
+    w.show();
+    QApplication::processEvents();
+    int next = 1;
+    for (auto _ : state) {
+        w.DocSelect[next]->click();
+        next = (next + 1) % 3;
+    }
+    w.hide();
+}
+BENCHMARK(BM_SlotSwitch)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
