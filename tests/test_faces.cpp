@@ -1,0 +1,732 @@
+#include "faces/FaceTable.h"
+#include "faces/GetFace.h"
+#include "notebook/Tesserin.h"
+#include "platform/TextDecoding.h"
+#include "platform/Twips.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTextCursor>
+#include <QTimer>
+#include <QtTest>
+
+#include <functional>
+#include <limits>
+
+namespace {
+
+// "name⇥face⇥face..." per group, so a failing comparison shows the whole table.
+QStringList render(const FaceTable &table)
+{
+    QStringList out;
+    for (const FaceGroup &group : table.FaceGroups())
+        out.append(QStringList{group.GroupName, group.Faces.join(QLatin1Char('\t'))}.join(
+            QLatin1Char('\t')));
+    return out;
+}
+
+QStringList read(const QByteArray &bytes)
+{
+    return render(FaceTable::fromBytes(bytes));
+}
+
+QStringList readText(const QString &text)
+{
+    return read(text.toUtf8());
+}
+
+QString facePath()
+{
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/face.txt");
+}
+
+void writeFaceFile(const QByteArray &bytes)
+{
+    QFile file(facePath());
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
+}
+
+template <typename T> T *child(QWidget *window, const char *name)
+{
+    return window->findChild<T *>(QLatin1String(name));
+}
+
+void clickRow(QListWidget *list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
+                      list->visualItemRect(list->item(row)).center());
+}
+
+QStringList rows(const QListWidget *list)
+{
+    QStringList out;
+    for (int i = 0; i < list->count(); ++i)
+        out.append(list->item(i)->text());
+    return out;
+}
+
+int selectedRow(const QListWidget *list)
+{
+    const auto chosen = list->selectedItems();
+    return chosen.isEmpty() ? -1 : list->row(chosen.first());
+}
+
+// Acts on the picker that is about to open modally. A picker that act left open is closed
+// afterwards, so a failing test cannot hang; *leftOpen tells whether that was needed.
+void answerPicker(const std::function<void(GetFace *)> &act, bool *leftOpen = nullptr)
+{
+    QTimer::singleShot(0, [act, leftOpen] {
+        auto *shown = qobject_cast<GetFace *>(QApplication::activeModalWidget());
+        if (shown)
+            act(shown);
+        for (QWidget *window : QApplication::topLevelWidgets()) {
+            auto *picker = qobject_cast<GetFace *>(window);
+            if (picker && picker->isVisible()) {
+                if (leftOpen)
+                    *leftOpen = true;
+                picker->reject();
+            }
+        }
+        QVERIFY2(shown, "the picker is not the active modal window");
+    });
+}
+
+struct PickerRun
+{
+    bool leftOpen = false;
+    int result = -1;
+};
+
+// Opens the picker as every caller does: set tgt, show modally.
+PickerRun runPicker(QWidget *opener, QPlainTextEdit *target,
+                    const std::function<void(GetFace *)> &act)
+{
+    PickerRun run;
+    GetFace picker(opener);
+    picker.tgt = target;
+    answerPicker(act, &run.leftOpen);
+    run.result = picker.exec();
+    return run;
+}
+
+// Places the target's selection: from start, length characters.
+void select(QPlainTextEdit *box, int start, int length)
+{
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+}
+
+const QByteArray SampleFile = QStringLiteral("!! テスト用\n"
+                                             "笑顔\t(^_^)\n"
+                                             "泣き\t(T_T)\n"
+                                             "笑顔\t(^o^)\n"
+                                             "空\t\n"
+                                             "泣き\t(;_;)\n"
+                                             "絵文字\t😀(^o^)🎉\n")
+                                  .toUtf8();
+
+} // namespace
+
+class TestFaces : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+
+    void exampleAndFieldRules();
+    void commentsAndTrimming();
+    void lineEnds();
+    void encodings();
+    void groupLimit();
+    void indexedEqualsLinear();
+    void missingFileGivesEmptyTable();
+
+    void pickerOpensFresh();
+    void pickerChoosesGroupsAndEmoticons();
+    void pickerInsertsOverSelection();
+    void enterAndEscapePressNothing();
+    void closingInsertsNothing();
+    void pickerWorksWithoutFile();
+    void pickerCentresOverOpener();
+    void mainWindowOpensPickerOnBody();
+
+private:
+    QByteArray m_savedFaceFile;
+    bool m_hadFaceFile = false;
+};
+
+void TestFaces::initTestCase()
+{
+    QFile existing(facePath());
+    m_hadFaceFile = existing.exists();
+    if (m_hadFaceFile) {
+        QVERIFY(existing.open(QIODevice::ReadOnly));
+        m_savedFaceFile = existing.readAll();
+    }
+}
+
+void TestFaces::cleanupTestCase()
+{
+    QDir().rmdir(facePath());
+    QFile::remove(facePath());
+    if (m_hadFaceFile)
+        writeFaceFile(m_savedFaceFile);
+}
+
+void TestFaces::cleanup()
+{
+    QDir().rmdir(facePath());
+    QFile::remove(facePath());
+}
+
+// ---- reading the file ------------------------------------------------------------------------
+
+void TestFaces::exampleAndFieldRules()
+{
+    QCOMPARE(readText(QStringLiteral("!!comment\r\nA\tx\r\nA\ty\tnote\r\nB\tz\r\nA\tx")),
+             (QStringList{QStringLiteral("A\tx\ty\tx"), QStringLiteral("B\tz")}));
+
+    // Groups in order of first appearance; lines of a group need not be adjacent.
+    QCOMPARE(readText(QStringLiteral("A\tx\r\nB\ty\r\nA\tz\r\n")),
+             (QStringList{QStringLiteral("A\tx\tz"), QStringLiteral("B\ty")}));
+    // Duplicates stay.
+    QCOMPARE(readText(QStringLiteral("G\tF\r\nG\tF\r\n")), QStringList{QStringLiteral("G\tF\tF")});
+    // Empty emoticon, empty group name.
+    const FaceTable empties = FaceTable::fromBytes("G\t\r\n\tF\r\n");
+    QCOMPARE(empties.GroupCount(), 2);
+    QCOMPARE(empties.FaceGroups().at(0).GroupName, QStringLiteral("G"));
+    QCOMPARE(empties.FaceGroups().at(0).Faces, QStringList{QString()});
+    QCOMPARE(empties.FaceGroups().at(1).GroupName, QString());
+    QCOMPARE(empties.FaceGroups().at(1).Faces, QStringList{QStringLiteral("F")});
+    // Fields after the second are ignored, a trailing TAB too.
+    QCOMPARE(readText(QStringLiteral("G\tF1\tF2\tF3\r\nG\tF4\t\r\n")),
+             QStringList{QStringLiteral("G\tF1\tF4")});
+    // A line without a TAB is no group; empty lines and lines of spaces are nothing.
+    QCOMPARE(readText(QStringLiteral("(^_^)\r\n\r\n   \r\nG\tF\r\n")),
+             QStringList{QStringLiteral("G\tF")});
+    QVERIFY(readText(QStringLiteral("(^_^)\r\n\r\n    \r\n!!x\ty\r\n")).isEmpty());
+    QVERIFY(read(QByteArray()).isEmpty());
+    // Names compare code unit by code unit: case, width and spaces make other groups.
+    QCOMPARE(readText(QStringLiteral("a\t1\r\nA\t2\r\nＡ\t3\r\nA \t4\r\nA\t5\r\n")),
+             (QStringList{QStringLiteral("a\t1"), QStringLiteral("A\t2\t5"),
+                          QStringLiteral("Ａ\t3"), QStringLiteral("A \t4")}));
+    // AddFaceLine on its own.
+    FaceTable table;
+    table.AddFaceLine(QStringLiteral("  G\tF  "));
+    table.AddFaceLine(QStringLiteral("no tab here"));
+    QCOMPARE(render(table), QStringList{QStringLiteral("G\tF")});
+}
+
+void TestFaces::commentsAndTrimming()
+{
+    // "!!" counts only at the very start, before trimming; a single "!" is data.
+    QCOMPARE(readText(QStringLiteral("!!A\tx\r\n !!B\ty\r\n!C\tz\r\n! !D\tw\r\n")),
+             (QStringList{QStringLiteral("!!B\ty"), QStringLiteral("!C\tz"),
+                          QStringLiteral("! !D\tw")}));
+    // Spaces at the ends go; spaces next to the TAB stay.
+    QCOMPARE(readText(QStringLiteral("   G\tF   \r\nH \t F\r\n")),
+             (QStringList{QStringLiteral("G\tF"), QStringLiteral("H \t F")}));
+    // Only U+0020 is trimmed: TABs at the ends and the ideographic space stay.
+    QCOMPARE(readText(QStringLiteral("\tG\tF\r\n")), QStringList{QStringLiteral("\tG")});
+    QCOMPARE(readText(QStringLiteral("  \t  F \r\n")), QStringList{QStringLiteral("\t  F")});
+    QCOMPARE(readText(QStringLiteral("\u3000G\tF\u3000\r\n")),
+             QStringList{QStringLiteral("\u3000G\tF\u3000")});
+    // A line of ideographic spaces has no TAB and is ignored like any other.
+    QVERIFY(readText(QStringLiteral("\u3000\u3000\r\n")).isEmpty());
+}
+
+void TestFaces::lineEnds()
+{
+    const auto lines = [](const QString &text) {
+        QStringList out;
+        for (const QStringView line : FaceTable::fileLines(text))
+            out.append(line.toString());
+        return out;
+    };
+    QCOMPARE(lines(QString()), QStringList());
+    QCOMPARE(lines(QStringLiteral("a")), QStringList{QStringLiteral("a")});
+    QCOMPARE(lines(QStringLiteral("a\r\n")), QStringList{QStringLiteral("a")});
+    QCOMPARE(lines(QStringLiteral("\r\n")), QStringList{QString()});
+    QCOMPARE(lines(QStringLiteral("a\r\nb")), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    // A lone CR ends a line; CR CR LF is one line and an empty one.
+    QCOMPARE(lines(QStringLiteral("a\rb\r\r\nc")),
+             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QString(), QStringLiteral("c")}));
+    // With any CR in the text, a lone LF stays in its line.
+    QCOMPARE(lines(QStringLiteral("a\nb\r\nc\n")),
+             (QStringList{QStringLiteral("a\nb"), QStringLiteral("c\n")}));
+    // Without any CR, LF ends lines.
+    QCOMPARE(lines(QStringLiteral("a\n\nb\n")),
+             (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
+
+    // The same through the reader: a Linux file gives every line.
+    QCOMPARE(readText(QStringLiteral("!!note\nA\tx\nB\ty\nA\tz\n")),
+             (QStringList{QStringLiteral("A\tx\tz"), QStringLiteral("B\ty")}));
+    // A file with CR keeps a lone LF inside the emoticon, and a "!!" after it is no comment.
+    QCOMPARE(readText(QStringLiteral("A\tx\ny\r\nB\tz\n!!w\r\n!!c\r\n")),
+             (QStringList{QStringLiteral("A\tx\ny"), QStringLiteral("B\tz\n!!w")}));
+    // Old Mac ends: CR alone.
+    QCOMPARE(readText(QStringLiteral("A\tx\rA\ty\r")), QStringList{QStringLiteral("A\tx\ty")});
+}
+
+void TestFaces::encodings()
+{
+    // UTF-16 LE with mark: "＊⇥」〉" CR LF, whose code units hold the bytes 0A, 0D and 09.
+    const QByteArray le("\xFF\xFE"
+                        "\x0A\xFF\x09\x00\x0D\x30\x09\x30\x0D\x00\x0A\x00"
+                        "\x0A\xFF\x09\x00\x09\x30\x0A\x00",
+                        22);
+    QCOMPARE(read(le), QStringList{QStringLiteral("＊\t」〉\t〉\n")});
+    // The same in big-endian order.
+    const QByteArray be("\xFE\xFF"
+                        "\xFF\x0A\x00\x09\x30\x0D\x30\x09\x00\x0D\x00\x0A"
+                        "\xFF\x0A\x00\x09\x30\x09",
+                        20);
+    QCOMPARE(read(be), QStringList{QStringLiteral("＊\t」〉\t〉")});
+
+    // Code page 932 with CR LF: 笑顔⇥\(^o^)/～① and ソ表⇥（＾＿＾）, whose second bytes are 5C.
+    const QByteArray sjis("\x8F\xCE\x8A\xE7\t\x5C\x28\x5E\x6F\x5E\x29\x2F\x81\x60\x87\x40\r\n"
+                          "\x83\x5C\x95\x5C\t\x81\x69\x81\x4F\x81\x51\x81\x4F\x81\x6A\r\n");
+    QCOMPARE(read(sjis), (QStringList{QStringLiteral("笑顔\t\\(^o^)/\uFF5E\u2460"),
+                                      QStringLiteral("ソ表\t（＾＿＾）")}));
+
+    // UTF-8 with and without the mark; the mark is no part of the first group's name.
+    const QByteArray utf8 = QStringLiteral("笑顔\t(^_^)～\n").toUtf8();
+    QCOMPARE(read(utf8), QStringList{QStringLiteral("笑顔\t(^_^)～")});
+    QCOMPARE(read("\xEF\xBB\xBF" + utf8), QStringList{QStringLiteral("笑顔\t(^_^)～")});
+    // With the mark, "!!" right after it is still the start of the line.
+    QVERIFY(read("\xEF\xBB\xBF!!x\ty\n").isEmpty());
+    QCOMPARE(platform::decodeText(QByteArray("\xFF\xFE" "A\x00", 4)), QStringLiteral("A"));
+
+    // Bytes invalid in the chosen encoding neither crash nor stop the reading.
+    const QStringList broken = read("\x81\r\n\xA0\x80\xFF\tq\r\nB\ty\r\n");
+    QVERIFY(!broken.isEmpty());
+    QCOMPARE(broken.last(), QStringLiteral("B\ty"));
+    const QStringList odd = read(QByteArray("\xFF\xFE" "A\x00\t\x00x\x00\x0D", 9));
+    QVERIFY(!odd.isEmpty());
+    QVERIFY(odd.first().startsWith(QStringLiteral("A\tx")));
+}
+
+void TestFaces::groupLimit()
+{
+    QString text;
+    for (int i = 0; i <= FaceTable::MaxGroups; ++i)
+        text += QStringLiteral("g%1\tf%1\n").arg(i);
+    text += QStringLiteral("g0\tlate\ng%1\tagain\n").arg(FaceTable::MaxGroups);
+    const FaceTable table = FaceTable::fromBytes(text.toUtf8());
+    QCOMPARE(table.GroupCount(), 32767);
+    QCOMPARE(table.FaceGroups().last().GroupName, QStringLiteral("g32766"));
+    QCOMPARE(table.FaceGroups().last().Faces, QStringList{QStringLiteral("f32766")});
+    QCOMPARE(table.FaceGroups().first().Faces,
+             (QStringList{QStringLiteral("f0"), QStringLiteral("late")}));
+    QVERIFY(!table.groupNames().contains(QStringLiteral("g32767")));
+    // The linear scan leaves out the same group.
+    QVERIFY(FaceTable::fromBytes(text.toUtf8(), FaceTable::Lookup::Scan) == table);
+
+    // Exactly 32,767 groups load whole.
+    text.clear();
+    for (int i = 0; i < FaceTable::MaxGroups; ++i)
+        text += QStringLiteral("g%1\tf\r\n").arg(i);
+    QCOMPARE(FaceTable::fromBytes(text.toUtf8()).GroupCount(), 32767);
+}
+
+void TestFaces::indexedEqualsLinear()
+{
+    // Random files over a small alphabet, so names repeat and every rule comes into play.
+    const QString alphabet = QStringLiteral("  \t\t\r\n!!aAａあ\u3000😀x");
+    QRandomGenerator random(20240603);
+    for (int round = 0; round < 400; ++round) {
+        QString text;
+        const int length = int(random.bounded(400));
+        for (int i = 0; i < length; ++i) {
+            const QChar c = alphabet.at(int(random.bounded(int(alphabet.size()))));
+            text += c;
+        }
+        const QByteArray bytes = text.toUtf8();
+        const FaceTable indexed = FaceTable::fromBytes(bytes);
+        const FaceTable linear = FaceTable::fromBytes(bytes, FaceTable::Lookup::Scan);
+        QVERIFY2(indexed == linear, qPrintable(text.toUtf8().toHex()));
+    }
+    // The sample file too, which has real groups.
+    QCOMPARE(render(FaceTable::fromBytes(SampleFile, FaceTable::Lookup::Scan)),
+             render(FaceTable::fromBytes(SampleFile)));
+    QCOMPARE(FaceTable::fromBytes(SampleFile).GroupCount(), 4);
+}
+
+void TestFaces::missingFileGivesEmptyTable()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QCOMPARE(FaceTable::fromFile(dir.filePath(QStringLiteral("face.txt"))).GroupCount(), 0);
+    QVERIFY(QDir(dir.path()).mkdir(QStringLiteral("face.txt")));
+    QCOMPARE(FaceTable::fromFile(dir.filePath(QStringLiteral("face.txt"))).GroupCount(), 0);
+    QFile file(dir.filePath(QStringLiteral("other.txt")));
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(SampleFile);
+    file.close();
+    QCOMPARE(FaceTable::fromFile(file.fileName()).GroupCount(), 4);
+}
+
+// ---- the picker window ----------------------------------------------------------------------
+
+void TestFaces::pickerOpensFresh()
+{
+    writeFaceFile(SampleFile);
+    QPlainTextEdit target;
+    PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
+        auto *facetext = child<QLineEdit>(w, "facetext");
+        auto *kind = child<QListWidget>(w, "kind");
+        auto *face = child<QListWidget>(w, "face");
+        auto *select = child<QPushButton>(w, "SelectBtn");
+        auto *close = child<QPushButton>(w, "CloseBtn");
+        QVERIFY(facetext && kind && face && select && close);
+
+        QCOMPARE(w->windowTitle(), QStringLiteral("顔文字選択"));
+        QVERIFY(w->isModal());
+        QCOMPARE(w->size(), platform::twipsSize(9705, 6150));
+        QCOMPARE(w->minimumSize(), w->maximumSize());
+        const Qt::WindowFlags flags = w->windowFlags();
+        QVERIFY(flags & Qt::WindowCloseButtonHint);
+        QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+        QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+        QVERIFY(!w->parentWidget());
+
+        QCOMPARE(facetext->geometry(), platform::twipsRect(120, 120, 7935, 495));
+        QCOMPARE(select->geometry(), platform::twipsRect(8160, 120, 1455, 495));
+        QCOMPARE(kind->geometry(), platform::twipsRect(120, 720, 3255, 4620));
+        QCOMPARE(face->geometry(), platform::twipsRect(3480, 720, 6135, 4620));
+        QCOMPARE(close->geometry(), platform::twipsRect(120, 5520, 9495, 495));
+        QCOMPARE(select->text(), QStringLiteral("決定！！"));
+        QCOMPARE(close->text(), QStringLiteral("閉じる"));
+        QCOMPARE(facetext->palette().color(QPalette::Base), QColor(255, 255, 192));
+        QCOMPARE(select->palette().color(QPalette::Button), QColor(255, 192, 192));
+        QCOMPARE(facetext->font().pointSizeF(), 14.25);
+        QCOMPARE(kind->font().pointSizeF(), 12.0);
+        QCOMPARE(face->font().pointSizeF(), 12.0);
+        QCOMPARE(kind->font().families().first(), QStringLiteral("ＭＳ Ｐゴシック"));
+        QCOMPARE(facetext->maxLength(), std::numeric_limits<int>::max());
+        QVERIFY(!select->autoDefault() && !select->isDefault());
+        QVERIFY(!close->autoDefault() && !close->isDefault());
+        QCOMPARE(kind->selectionMode(), QAbstractItemView::SingleSelection);
+        QVERIFY(!kind->isSortingEnabled() && !face->isSortingEnabled());
+
+
+        QCOMPARE(rows(kind), (QStringList{QStringLiteral("笑顔"), QStringLiteral("泣き"),
+                                          QStringLiteral("空"), QStringLiteral("絵文字")}));
+        QCOMPARE(selectedRow(kind), -1);
+        QCOMPARE(face->count(), 0);
+        QVERIFY(facetext->text().isEmpty());
+        QCOMPARE(w->focusWidget(), facetext);
+        QVERIFY(QTest::qWaitForWindowActive(w));
+        QCOMPARE(QApplication::focusWidget(), facetext);
+
+        // Tab order: facetext, SelectBtn, kind, face, CloseBtn, and round again.
+        const std::array<QWidget *, 5> order{select, kind, face, close, facetext};
+        for (QWidget *next : order) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            QCOMPARE(QApplication::focusWidget(), next);
+        }
+        // Taking the focus by Tab chose no group.
+        QCOMPARE(selectedRow(kind), -1);
+        QCOMPARE(face->count(), 0);
+        close->click();
+    });
+    QVERIFY(!run.leftOpen);
+
+    // The next opening reads the file again and starts afresh, also on the same window object.
+    writeFaceFile("新\tnew\n");
+    GetFace picker(nullptr);
+    picker.tgt = &target;
+    for (int opening = 0; opening < 2; ++opening) {
+        QTimer::singleShot(0, [&] {
+            auto *kind = child<QListWidget>(&picker, "kind");
+            auto *face = child<QListWidget>(&picker, "face");
+            auto *facetext = child<QLineEdit>(&picker, "facetext");
+            QCOMPARE(rows(kind), QStringList{QStringLiteral("新")});
+            QCOMPARE(selectedRow(kind), -1);
+            QCOMPARE(face->count(), 0);
+            QVERIFY(facetext->text().isEmpty());
+            clickRow(kind, 0);
+            clickRow(face, 0);
+            QCOMPARE(facetext->text(), QStringLiteral("new"));
+            picker.reject();
+        });
+        picker.exec();
+    }
+    QVERIFY(target.toPlainText().isEmpty());
+}
+
+void TestFaces::pickerChoosesGroupsAndEmoticons()
+{
+    writeFaceFile(SampleFile);
+    QPlainTextEdit target;
+    PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
+        auto *facetext = child<QLineEdit>(w, "facetext");
+        auto *kind = child<QListWidget>(w, "kind");
+        auto *face = child<QListWidget>(w, "face");
+
+        clickRow(kind, 1);
+        QCOMPARE(rows(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
+        QCOMPARE(selectedRow(face), -1);
+        QVERIFY(facetext->text().isEmpty());
+
+        clickRow(face, 1);
+        QCOMPARE(facetext->text(), QStringLiteral("(;_;)"));
+        // Another group keeps the chosen emoticon ready.
+        clickRow(kind, 0);
+        QCOMPARE(rows(face), (QStringList{QStringLiteral("(^_^)"), QStringLiteral("(^o^)")}));
+        QCOMPARE(facetext->text(), QStringLiteral("(;_;)"));
+
+        // Choosing an emoticon replaces what was typed.
+        facetext->clear();
+        QTest::keyClicks(facetext, QStringLiteral("typed"));
+        QCOMPARE(facetext->text(), QStringLiteral("typed"));
+        clickRow(face, 0);
+        QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
+
+        // The keyboard chooses as the mouse does.
+        kind->setFocus();
+        QTest::keyClick(kind, Qt::Key_Down);
+        QCOMPARE(selectedRow(kind), 1);
+        QCOMPARE(rows(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
+        face->setFocus();
+        QTest::keyClick(face, Qt::Key_Down);
+        QVERIFY(selectedRow(face) >= 0);
+        QCOMPARE(facetext->text(), face->item(selectedRow(face))->text());
+
+        // An empty emoticon row empties facetext.
+        clickRow(kind, 2);
+        QCOMPARE(face->count(), 1);
+        clickRow(face, 0);
+        QVERIFY(facetext->text().isEmpty());
+
+        // A double click only chooses; it inserts nothing and closes nothing.
+        clickRow(kind, 0);
+        QTest::mouseDClick(face->viewport(), Qt::LeftButton, {},
+                           face->visualItemRect(face->item(1)).center());
+        QCOMPARE(facetext->text(), QStringLiteral("(^o^)"));
+        QVERIFY(w->isVisible());
+        QVERIFY(target.toPlainText().isEmpty());
+        child<QPushButton>(w, "CloseBtn")->click();
+    });
+    QVERIFY(!run.leftOpen);
+    QVERIFY(target.toPlainText().isEmpty());
+}
+
+void TestFaces::pickerInsertsOverSelection()
+{
+    writeFaceFile(SampleFile);
+    QPlainTextEdit target;
+    target.setPlainText(QStringLiteral("Hello world!"));
+    select(&target, 6, 5);
+    PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
+        clickRow(child<QListWidget>(w, "kind"), 0);
+        clickRow(child<QListWidget>(w, "face"), 1);
+        QTest::mouseClick(child<QPushButton>(w, "SelectBtn"), Qt::LeftButton);
+    });
+    QVERIFY(!run.leftOpen);
+    QCOMPARE(run.result, int(QDialog::Accepted));
+    QCOMPARE(target.toPlainText(), QStringLiteral("Hello (^o^)!"));
+    QCOMPARE(target.textCursor().position(), 11);
+    QVERIFY(!target.textCursor().hasSelection());
+
+    // Emoji outside the BMP go in whole, at the caret.
+    target.setPlainText(QStringLiteral("ab"));
+    select(&target, 1, 0);
+    run = runPicker(nullptr, &target, [&](GetFace *w) {
+        clickRow(child<QListWidget>(w, "kind"), 3);
+        clickRow(child<QListWidget>(w, "face"), 0);
+        child<QPushButton>(w, "SelectBtn")->click();
+    });
+    QVERIFY(!run.leftOpen);
+    const QString emoji = QStringLiteral("😀(^o^)🎉");
+    QCOMPARE(target.toPlainText(), QStringLiteral("a") + emoji + QStringLiteral("b"));
+    QCOMPARE(target.textCursor().position(), 1 + emoji.size());
+
+    // An empty facetext removes the selection; with only a caret nothing changes.
+    select(&target, 0, 1);
+    run = runPicker(nullptr, &target, [&](GetFace *w) {
+        child<QPushButton>(w, "SelectBtn")->click();
+    });
+    QVERIFY(!run.leftOpen);
+    QCOMPARE(target.toPlainText(), emoji + QStringLiteral("b"));
+    select(&target, 2, 0);
+    run = runPicker(nullptr, &target, [&](GetFace *w) {
+        child<QPushButton>(w, "SelectBtn")->click();
+    });
+    QVERIFY(!run.leftOpen);
+    QCOMPARE(target.toPlainText(), emoji + QStringLiteral("b"));
+
+    // Text typed by hand is inserted as it is, longer than a line box's usual limit too.
+    target.clear();
+    const QString longText(40000, QLatin1Char('x'));
+    run = runPicker(nullptr, &target, [&](GetFace *w) {
+        child<QLineEdit>(w, "facetext")->setText(longText);
+        child<QPushButton>(w, "SelectBtn")->click();
+    });
+    QVERIFY(!run.leftOpen);
+    QCOMPARE(target.toPlainText(), longText);
+}
+
+void TestFaces::enterAndEscapePressNothing()
+{
+    writeFaceFile(SampleFile);
+    QPlainTextEdit target;
+    target.setPlainText(QStringLiteral("keep"));
+    PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
+        auto *facetext = child<QLineEdit>(w, "facetext");
+        auto *kind = child<QListWidget>(w, "kind");
+        clickRow(kind, 0);
+        clickRow(child<QListWidget>(w, "face"), 0);
+        const std::array<QWidget *, 4> places{facetext, kind, child<QListWidget>(w, "face"),
+                                              child<QPushButton>(w, "SelectBtn")};
+        for (QWidget *place : places) {
+            place->setFocus();
+            QTest::keyClick(place, Qt::Key_Return);
+            QTest::keyClick(place, Qt::Key_Enter, Qt::KeypadModifier);
+            QTest::keyClick(place, Qt::Key_Escape);
+            QVERIFY(w->isVisible());
+        }
+        QCOMPARE(target.toPlainText(), QStringLiteral("keep"));
+        QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
+        child<QPushButton>(w, "CloseBtn")->click();
+    });
+    QVERIFY(!run.leftOpen);
+    QCOMPARE(run.result, int(QDialog::Rejected));
+    QCOMPARE(target.toPlainText(), QStringLiteral("keep"));
+}
+
+void TestFaces::closingInsertsNothing()
+{
+    writeFaceFile(SampleFile);
+    QPlainTextEdit target;
+    target.setPlainText(QStringLiteral("unchanged"));
+    select(&target, 0, 2);
+    PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
+        clickRow(child<QListWidget>(w, "kind"), 0);
+        clickRow(child<QListWidget>(w, "face"), 0);
+        QTest::mouseClick(child<QPushButton>(w, "CloseBtn"), Qt::LeftButton);
+    });
+    QVERIFY(!run.leftOpen);
+    QCOMPARE(target.toPlainText(), QStringLiteral("unchanged"));
+
+    // The close box.
+    run = runPicker(nullptr, &target, [&](GetFace *w) {
+        clickRow(child<QListWidget>(w, "kind"), 0);
+        clickRow(child<QListWidget>(w, "face"), 0);
+        QVERIFY(w->close());
+    });
+    QVERIFY(!run.leftOpen);
+    QCOMPARE(target.toPlainText(), QStringLiteral("unchanged"));
+}
+
+void TestFaces::pickerWorksWithoutFile()
+{
+    QPlainTextEdit target;
+    const auto typeAndInsert = [&](GetFace *w) {
+        QCOMPARE(child<QListWidget>(w, "kind")->count(), 0);
+        QCOMPARE(child<QListWidget>(w, "face")->count(), 0);
+        QTest::keyClicks(child<QLineEdit>(w, "facetext"), QStringLiteral("(-_-)"));
+        QTest::mouseClick(child<QPushButton>(w, "SelectBtn"), Qt::LeftButton);
+    };
+    QVERIFY(!QFile::exists(facePath()));
+    QVERIFY(!runPicker(nullptr, &target, typeAndInsert).leftOpen);
+    QCOMPARE(target.toPlainText(), QStringLiteral("(-_-)"));
+
+    // A folder named face.txt, and a file of comments only, are no emoticons either.
+    QVERIFY(QDir().mkdir(facePath()));
+    QVERIFY(!runPicker(nullptr, &target, typeAndInsert).leftOpen);
+    QVERIFY(QDir().rmdir(facePath()));
+    writeFaceFile("!! only a comment\r\nno tab\r\n");
+    QVERIFY(!runPicker(nullptr, &target, typeAndInsert).leftOpen);
+    QCOMPARE(target.toPlainText(), QStringLiteral("(-_-)(-_-)(-_-)"));
+}
+
+void TestFaces::pickerCentresOverOpener()
+{
+    QWidget opener;
+    opener.setGeometry(40, 60, 800, 500);
+    opener.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&opener));
+    QPlainTextEdit target;
+    QPoint centre;
+    runPicker(&opener, &target, [&](GetFace *w) { centre = w->frameGeometry().center(); });
+    QVERIFY((centre - opener.frameGeometry().center()).manhattanLength() <= 2);
+
+    // A hidden opener, or none: the middle of the screen.
+    const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
+    opener.hide();
+    runPicker(&opener, &target, [&](GetFace *w) { centre = w->frameGeometry().center(); });
+    QVERIFY((centre - screenCentre).manhattanLength() <= 2);
+    runPicker(nullptr, &target, [&](GetFace *w) { centre = w->frameGeometry().center(); });
+    QVERIFY((centre - screenCentre).manhattanLength() <= 2);
+}
+
+void TestFaces::mainWindowOpensPickerOnBody()
+{
+    writeFaceFile(SampleFile);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString storePath = dir.filePath(QStringLiteral("store.ini"));
+    Tesserin window([&] { return std::make_unique<QSettings>(storePath, QSettings::IniFormat); });
+    window.show();
+    QVERIFY(QTest::qWaitForWindowActive(&window));
+    auto *body = window.findChild<QPlainTextEdit *>(QStringLiteral("Doc1"));
+    auto *button = window.findChild<QPushButton *>(QStringLiteral("facebtn"));
+    auto *command = window.findChild<QAction *>(QStringLiteral("facedlg"));
+    QVERIFY(body && button && command);
+
+    body->setPlainText(QStringLiteral("本文"));
+    select(body, 2, 0);
+    const auto choose = [body](int group, int row) {
+        answerPicker([=](GetFace *w) {
+            QVERIFY(w->tgt == body);
+            clickRow(child<QListWidget>(w, "kind"), group);
+            clickRow(child<QListWidget>(w, "face"), row);
+            QTest::mouseClick(child<QPushButton>(w, "SelectBtn"), Qt::LeftButton);
+        });
+    };
+
+    // The title box had the focus; the emoticon still goes into the body.
+    window.Doc0->setFocus();
+    QCOMPARE(QApplication::focusWidget(), window.Doc0);
+    choose(0, 1);
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(body->toPlainText(), QStringLiteral("本文(^o^)"));
+    QTRY_COMPARE(QApplication::focusWidget(), body);
+    QCOMPARE(body->textCursor().position(), 7);
+    QVERIFY(window.Doc0->text().isEmpty());
+
+    // The menu command does the same.
+    window.Info[0]->setFocus();
+    choose(1, 0);
+    command->trigger();
+    QCOMPARE(body->toPlainText(), QStringLiteral("本文(^o^)(T_T)"));
+    QTRY_COMPARE(QApplication::focusWidget(), body);
+
+    // Closing without a choice leaves the body as it was.
+    answerPicker([](GetFace *w) {
+        clickRow(child<QListWidget>(w, "kind"), 0);
+        clickRow(child<QListWidget>(w, "face"), 0);
+        child<QPushButton>(w, "CloseBtn")->click();
+    });
+    QTest::mouseClick(button, Qt::LeftButton);
+    QCOMPARE(body->toPlainText(), QStringLiteral("本文(^o^)(T_T)"));
+    QTRY_COMPARE(QApplication::focusWidget(), body);
+}
+
+QTEST_MAIN(TestFaces)
+#include "test_faces.moc"
