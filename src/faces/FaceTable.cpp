@@ -44,9 +44,10 @@ FaceTable FaceTable::fromFile(const QString &path)
     return fromBytes(bytes);
 }
 
-QList<QStringView> FaceTable::fileLines(QStringView text)
+namespace {
+// Calls take(line) for every line, without collecting them first.
+template <typename Take> void forEachLine(QStringView text, Take take)
 {
-    QList<QStringView> lines;
     const bool lfEndsLines = !text.contains(Cr);
     qsizetype start = 0;
     qsizetype i = 0;
@@ -54,29 +55,35 @@ QList<QStringView> FaceTable::fileLines(QStringView text)
     while (i < n) {
         const QChar c = text.at(i);
         if (c == Cr) {
-            lines.append(text.sliced(start, i - start));
+            take(text.sliced(start, i - start));
             i += (i + 1 < n && text.at(i + 1) == Lf) ? 2 : 1;
             start = i;
         } else if (c == Lf && lfEndsLines) {
-            lines.append(text.sliced(start, i - start));
+            take(text.sliced(start, i - start));
             start = ++i;
         } else {
             ++i;
         }
     }
     if (start < n)
-        lines.append(text.sliced(start));
+        take(text.sliced(start));
+}
+} // namespace
+
+QList<QStringView> FaceTable::fileLines(QStringView text)
+{
+    QList<QStringView> lines;
+    forEachLine(text, [&lines](QStringView line) { lines.append(line); });
     return lines;
 }
 
 void FaceTable::readText(QStringView text)
 {
-    for (const QStringView line : fileLines(text)) {
+    forEachLine(text, [this](QStringView line) {
         // The marker counts only at the very start, before any trimming.
-        if (line.startsWith(QLatin1String("!!")))
-            continue;
-        AddFaceLine(line);
-    }
+        if (!line.startsWith(QLatin1String("!!")))
+            AddFaceLine(line);
+    });
 }
 
 void FaceTable::AddFaceLine(QStringView line)
@@ -87,7 +94,7 @@ void FaceTable::AddFaceLine(QStringView line)
         return;
     const QStringView rest = trimmed.sliced(firstTab + 1);
     const qsizetype secondTab = rest.indexOf(Tab);
-    const QString name = trimmed.first(firstTab).toString();
+    const QStringView name = trimmed.first(firstTab);
     QString face = (secondTab < 0 ? rest : rest.first(secondTab)).toString();
 
     const int found = findGroup(name);
@@ -98,12 +105,12 @@ void FaceTable::AddFaceLine(QStringView line)
     // Groups past the limit are left out with their lines.
     if (m_groups.size() >= MaxGroups)
         return;
+    m_groups.append(FaceGroup{name.toString(), QStringList{std::move(face)}});
     if (m_lookup == Lookup::Index)
-        m_index.insert(name, int(m_groups.size()));
-    m_groups.append(FaceGroup{name, QStringList{std::move(face)}});
+        m_index.insert(QStringView(m_groups.last().GroupName), int(m_groups.size() - 1));
 }
 
-int FaceTable::findGroup(const QString &name) const
+int FaceTable::findGroup(QStringView name) const
 {
     if (m_lookup == Lookup::Index)
         return m_index.value(name, -1);

@@ -46,9 +46,12 @@ public:
     bool operator==(const FaceTable &other) const { return m_groups == other.m_groups; }
 
 private:
-    int findGroup(const QString &name) const;
+    int findGroup(QStringView name) const;
 
     Lookup m_lookup;
     QList<FaceGroup> m_groups;
-    QHash<QString, int> m_index;
+    // Keys view the names held in m_groups: a name's characters stay where they are while the
+    // list grows (its string moves, its shared buffer does not), and names never change. So a
+    // line's group is found without copying its name.
+    QHash<QStringView, int> m_index;
 };

@@ -1,0 +1,118 @@
+#include "faces/FaceTable.h"
+#include "faces/GetFace.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QRandomGenerator>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+constexpr int Groups = FaceTable::MaxGroups;
+constexpr int Lines = 100000;
+
+// Every group appears once in order, then the remaining lines fall on groups at random, as a
+// big collection edited over years would look. A fixed seed keeps runs comparable.
+QByteArray generatedFile()
+{
+    QString text;
+    text += QStringLiteral("!! generated for the benchmark\r\n");
+    QRandomGenerator random(7);
+    for (int line = 0; line < Lines; ++line) {
+        const int group = line < Groups ? line : int(random.bounded(Groups));
+        text += QStringLiteral("グループ%1\t(^_^)ﾉ%2\r\n").arg(group).arg(line);
+    }
+    return text.toUtf8();
+}
+
+const QByteArray &fileBytes()
+{
+    static const QByteArray bytes = generatedFile();
+    return bytes;
+}
+
+void readIndexed(benchmark::State &state)
+{
+    const QByteArray &bytes = fileBytes();
+    for (auto _ : state) {
+        const FaceTable table = FaceTable::fromBytes(bytes);
+        benchmark::DoNotOptimize(table.GroupCount());
+        if (table.GroupCount() != Groups)
+            state.SkipWithError("wrong group count");
+    }
+}
+
+void readLinear(benchmark::State &state)
+{
+    const QByteArray &bytes = fileBytes();
+    for (auto _ : state) {
+        const FaceTable table = FaceTable::fromBytes(bytes, FaceTable::Lookup::Scan);
+        benchmark::DoNotOptimize(table.GroupCount());
+        if (table.GroupCount() != Groups)
+            state.SkipWithError("wrong group count");
+    }
+}
+
+// The picker reads face.txt beside the running program, so the benchmark puts its file there
+// and puts back whatever was there before.
+void openPicker(benchmark::State &state)
+{
+    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/face.txt");
+    QFile file(path);
+    const bool existed = file.exists();
+    QByteArray saved;
+    if (existed && file.open(QIODevice::ReadOnly)) {
+        saved = file.readAll();
+        file.close();
+    }
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        state.SkipWithError("cannot write face.txt beside the benchmark");
+        return;
+    }
+    file.write(fileBytes());
+    file.close();
+
+    QPlainTextEdit target;
+    for (auto _ : state) {
+        GetFace picker(nullptr);
+        picker.tgt = &target;
+        picker.show();
+        // Lets the lists lay themselves out and paint once, as the user would see them.
+        QCoreApplication::processEvents();
+        const auto *kind = picker.findChild<QListWidget *>(QStringLiteral("kind"));
+        if (!kind || kind->count() != Groups)
+            state.SkipWithError("kind not filled");
+        picker.reject();
+    }
+
+    if (existed) {
+        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+            file.write(saved);
+            file.close();
+        }
+    } else {
+        QFile::remove(path);
+    }
+}
+
+} // namespace
+
+BENCHMARK(readIndexed)->Unit(benchmark::kMillisecond);
+BENCHMARK(readLinear)->Unit(benchmark::kMillisecond)->Iterations(2);
+BENCHMARK(openPicker)->Unit(benchmark::kMillisecond);
+
+int main(int argc, char **argv)
+{
+    // Real widgets without a display.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}
