@@ -1,0 +1,552 @@
+#include "faces/GetFace.h"
+#include "mini/frmMini.h"
+#include "notebook/FinishText.h"
+#include "notebook/Tesserin.h"
+#include "platform/BodyText.h"
+#include "platform/Look.h"
+#include "platform/Twips.h"
+#include "shorttext/frmFace.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScreen>
+#include <QSettings>
+#include <QSpontaneKeyEvent>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QWheelEvent>
+#include <QWindow>
+#include <QtTest>
+
+#include <functional>
+#include <memory>
+
+namespace {
+
+const QString CrLf = QStringLiteral("\r\n");
+
+QWidget *asWidget(QWidget *widget)
+{
+    return widget;
+}
+
+QStringList comboItems(const QComboBox *box)
+{
+    QStringList items;
+    for (int i = 0; i < box->count(); ++i)
+        items.append(box->itemText(i));
+    return items;
+}
+
+// What the window system does when the user presses the close box: a spontaneous close event
+// to the widget's native window. QWidget::close() and QWindow::close() both count as the
+// program's own close, and QCoreApplication::sendEvent() would clear the spontaneous flag.
+void pressCloseBox(QWidget *window)
+{
+    QCloseEvent event;
+    QSpontaneKeyEvent::setSpontaneous(&event);
+    QCoreApplication::instance()->notify(window->windowHandle(), &event);
+}
+
+// The user opens the drop-down list, moves to the item and presses Enter.
+void chooseShortText(QComboBox *box, int row)
+{
+    box->showPopup();
+    QAbstractItemView *view = box->view();
+    view->setCurrentIndex(view->model()->index(row, 0));
+    QTest::keyClick(view, Qt::Key_Return);
+}
+
+void selectInBody(QPlainTextEdit *box, int start, int length)
+{
+    QTextCursor cursor = box->textCursor();
+    cursor.setPosition(start);
+    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
+    box->setTextCursor(cursor);
+}
+
+} // namespace
+
+class TestMini : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+
+    void miniWindowIsLaidOutAsDesigned();
+    void openingCopiesTheBodyAndTheShortTexts();
+    void shortTextsGoInAtTheCaret();
+    void copyPutsTheBodyOnTheClipboardUnchanged();
+    void emoticonButtonOpensThePickerOnDoc();
+    void bigHandsTheBodyBackAndKeepsTheRest();
+    void programClosesAreNotTheCloseBox();
+    void closeBoxHandsTheBodyBackAndSaves();
+    void systemEndSavesTheMiniText();
+    void systemEndWithThePickerOpenOverTheMiniWindow();
+
+private:
+    std::unique_ptr<Tesserin> makeMain(const QStringList &shortTexts = {});
+    frmMini *openMini(Tesserin &w);
+    QString stored(const QString &key) const;
+    bool isStored(const QString &key) const;
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    QString m_ini;
+};
+
+void TestMini::initTestCase()
+{
+    // The hidden or closed main window must not end the test program.
+    QApplication::setQuitOnLastWindowClosed(false);
+}
+
+void TestMini::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    QVERIFY(m_dir->isValid());
+    m_ini = m_dir->filePath(QStringLiteral("store.ini"));
+}
+
+std::unique_ptr<Tesserin> TestMini::makeMain(const QStringList &shortTexts)
+{
+    {
+        QSettings s(m_ini, QSettings::IniFormat);
+        for (int i = 0; i < shortTexts.size(); ++i)
+            s.setValue(QStringLiteral("Data/tanbun%1").arg(i), shortTexts.at(i));
+        s.sync();
+    }
+    const QString path = m_ini;
+    auto w = std::make_unique<Tesserin>(
+        [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); });
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get()))
+        qWarning("main window not exposed");
+    return w;
+}
+
+// Presses "小さくする" and returns the mini window it opened.
+frmMini *TestMini::openMini(Tesserin &w)
+{
+    QTest::mouseClick(w.Command4, Qt::LeftButton);
+    frmMini *mini = w.mini();
+    if (mini && !QTest::qWaitForWindowExposed(mini))
+        qWarning("mini window not exposed");
+    return mini;
+}
+
+QString TestMini::stored(const QString &key) const
+{
+    QSettings s(m_ini, QSettings::IniFormat);
+    return s.value(key).toString();
+}
+
+bool TestMini::isStored(const QString &key) const
+{
+    QSettings s(m_ini, QSettings::IniFormat);
+    return s.contains(key);
+}
+
+void TestMini::miniWindowIsLaidOutAsDesigned()
+{
+    auto w = makeMain({QStringLiteral("a")});
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+    QVERIFY(!w->isVisible());
+    QVERIFY(mini->isVisible());
+    QVERIFY(!mini->isModal());
+    QCOMPARE(mini->parentWidget(), nullptr);
+    QVERIFY(mini->testAttribute(Qt::WA_DeleteOnClose));
+
+    QCOMPARE(mini->objectName(), QStringLiteral("frmMini"));
+    QCOMPARE(mini->windowTitle(), QStringLiteral("Quillora"));
+    QCOMPARE(mini->windowIcon().cacheKey(), w->windowIcon().cacheKey());
+    QVERIFY(!mini->windowIcon().isNull());
+
+    // A fixed frame with a close box and neither minimize nor maximize button.
+    const QSize client = platform::twipsSize(5250, 2745);
+    QCOMPARE(mini->size(), client);
+    QCOMPARE(mini->minimumSize(), client);
+    QCOMPARE(mini->maximumSize(), client);
+    const Qt::WindowFlags flags = mini->windowFlags();
+    QVERIFY(flags & Qt::MSWindowsFixedSizeDialogHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(!(flags & Qt::WindowMinimizeButtonHint));
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(mini->windowHandle()->flags() & Qt::WindowMinMaxButtonsHint, Qt::WindowFlags());
+
+    const QPoint screenCentre = mini->screen()->availableGeometry().center();
+    QVERIFY2((mini->frameGeometry().center() - screenCentre).manhattanLength() <= 2,
+             "not centred on the screen");
+
+    QCOMPARE(mini->palette().color(QPalette::Window), platform::colour::Teal);
+    QVERIFY(mini->autoFillBackground());
+
+    QCOMPARE(mini->Doc->objectName(), QStringLiteral("Doc"));
+    QCOMPARE(mini->Doc->geometry(), platform::twipsRect(45, 45, 5130, 2205));
+    QCOMPARE(mini->Doc->size(), w->Doc1->size());
+    QCOMPARE(mini->Doc->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(mini->Doc->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(mini->Doc->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QVERIFY(mini->Doc->tabChangesFocus());
+    QCOMPARE(mini->Doc->palette().color(QPalette::Base), platform::colour::LightYellow);
+    QCOMPARE(mini->Doc->palette().color(QPalette::Base),
+             w->Doc1->palette().color(QPalette::Base));
+
+    QCOMPARE(mini->FaceIcon->objectName(), QStringLiteral("FaceIcon"));
+    QCOMPARE(mini->FaceIcon->geometry(), platform::twipsRect(210, 2355, 1725, 300));
+    QVERIFY(!mini->FaceIcon->isEditable());
+
+    const std::array<QPushButton *, 3> buttons{mini->Command3, mini->Command2, mini->Command1};
+    const std::array<QString, 3> names{QStringLiteral("Command3"), QStringLiteral("Command2"),
+                                       QStringLiteral("Command1")};
+    const std::array<QString, 3> captions{QStringLiteral("(^o^)"), QStringLiteral("コピー"),
+                                          QStringLiteral("大きく")};
+    const std::array<QRect, 3> places{platform::twipsRect(2190, 2340, 495, 345),
+                                      platform::twipsRect(3075, 2340, 930, 345),
+                                      platform::twipsRect(4080, 2340, 930, 345)};
+    const std::array<QColor, 3> colours{platform::colour::LightPink, platform::colour::CopyYellow,
+                                        platform::colour::Apricot};
+    for (std::size_t i = 0; i < buttons.size(); ++i) {
+        QCOMPARE(buttons[i]->objectName(), names[i]);
+        QCOMPARE(buttons[i]->text(), captions[i]);
+        QCOMPARE(buttons[i]->geometry(), places[i]);
+        QCOMPARE(buttons[i]->palette().color(QPalette::Button), colours[i]);
+        QVERIFY(buttons[i]->styleSheet().contains(colours[i].name()));
+        QVERIFY(!buttons[i]->isDefault());
+        QVERIFY(!buttons[i]->autoDefault());
+    }
+
+    // The focus starts in Doc; Tab leaves it and visits the rest in order.
+    QCOMPARE(mini->focusWidget(), asWidget(mini->Doc));
+    QTRY_COMPARE(QApplication::focusWidget(), asWidget(mini->Doc));
+    const std::array<QWidget *, 5> order{mini->Doc, mini->FaceIcon, mini->Command3,
+                                         mini->Command2, mini->Command1};
+    for (QWidget *widget : order) {
+        QTRY_COMPARE(QApplication::focusWidget(), widget);
+        QTest::keyClick(widget, Qt::Key_Tab);
+    }
+    QTRY_COMPARE(QApplication::focusWidget(), asWidget(mini->Doc));
+    QVERIFY(platform::bodyText(mini->Doc).isEmpty()); // Tab moved, it typed nothing
+
+    mini->close();
+    QTRY_VERIFY(mini.isNull());
+}
+
+void TestMini::openingCopiesTheBodyAndTheShortTexts()
+{
+    auto w = makeMain();
+    // Empty body, empty list.
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+    QVERIFY(platform::bodyText(mini->Doc).isEmpty());
+    QCOMPARE(mini->FaceIcon->count(), 0);
+    QTest::mouseClick(mini->Command1, Qt::LeftButton);
+    QTRY_VERIFY(mini.isNull());
+
+    // A short text registered in the main window is in the next mini window's list.
+    const QString body = QStringLiteral("  first\r\n\r\n\tsecond  \r\n\r\n");
+    platform::setBodyText(w->Doc1, body);
+    QTimer::singleShot(0, w.get(), [] {
+        if (auto *dlg = qobject_cast<frmFace *>(QApplication::activeModalWidget())) {
+            for (const QString &text : {QStringLiteral("x"), QStringLiteral("よろしく")}) {
+                dlg->Text1->setText(text);
+                dlg->Command1->click();
+            }
+            dlg->Command3->click();
+        }
+    });
+    w->FaceSet->trigger();
+    const QStringList shortTexts{QStringLiteral("x"), QStringLiteral("よろしく")};
+    QCOMPARE(comboItems(w->FaceIcon), shortTexts);
+
+    mini = openMini(*w);
+    QVERIFY(mini);
+    QCOMPARE(platform::bodyText(mini->Doc), body);
+    QCOMPARE(comboItems(mini->FaceIcon), shortTexts);
+    QCOMPARE(mini->FaceIcon->currentIndex(), -1);
+    QVERIFY(mini->FaceIcon->currentText().isEmpty());
+
+    // The mini window's list never goes back.
+    mini->FaceIcon->addItem(QStringLiteral("only here"));
+    QTest::mouseClick(mini->Command1, Qt::LeftButton);
+    QTRY_VERIFY(mini.isNull());
+    QCOMPARE(comboItems(w->FaceIcon), shortTexts);
+
+    // Every opening copies afresh.
+    w->FaceIcon->addItem(QStringLiteral("later"));
+    w->FaceIcon->setCurrentIndex(-1);
+    platform::setBodyText(w->Doc1, QStringLiteral("changed"));
+    mini = openMini(*w);
+    QVERIFY(mini);
+    QCOMPARE(comboItems(mini->FaceIcon), shortTexts + QStringList{QStringLiteral("later")});
+    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("changed"));
+    mini->close();
+    QTRY_VERIFY(mini.isNull());
+}
+
+void TestMini::shortTextsGoInAtTheCaret()
+{
+    auto w = makeMain({QStringLiteral("(ry"), QStringLiteral("ｷﾀ━"), QStringLiteral("乙")});
+    platform::setBodyText(w->Doc1, QStringLiteral("hello world"));
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+
+    // A selection is replaced; the caret then stands after the inserted text.
+    selectInBody(mini->Doc, 6, 5);
+    mini->FaceIcon->setFocus();
+    QTRY_COMPARE(QApplication::focusWidget(), asWidget(mini->FaceIcon));
+    chooseShortText(mini->FaceIcon, 2);
+    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("hello 乙"));
+    QCOMPARE(mini->Doc->textCursor().position(), 7);
+    QCOMPARE(mini->FaceIcon->currentIndex(), -1);
+    QTRY_COMPARE(QApplication::focusWidget(), asWidget(mini->FaceIcon)); // the focus stays
+
+    // The same text twice in a row goes in twice.
+    chooseShortText(mini->FaceIcon, 0);
+    chooseShortText(mini->FaceIcon, 0);
+    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("hello 乙(ry(ry"));
+    QCOMPARE(mini->FaceIcon->currentIndex(), -1);
+
+    // At the caret in the middle of a line, without a selection.
+    QTextCursor cursor = mini->Doc->textCursor();
+    cursor.setPosition(5);
+    mini->Doc->setTextCursor(cursor);
+    chooseShortText(mini->FaceIcon, 1);
+    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("helloｷﾀ━ 乙(ry(ry"));
+    QCOMPARE(mini->Doc->textCursor().position(), 8);
+
+    // The mouse wheel over the closed box chooses nothing.
+    const QString before = platform::bodyText(mini->Doc);
+    for (const int delta : {-120, 120, -120}) {
+        const QPointF at(mini->FaceIcon->rect().center());
+        QWheelEvent wheel(at, mini->FaceIcon->mapToGlobal(at), QPoint(), QPoint(0, delta),
+                          Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QApplication::sendEvent(mini->FaceIcon, &wheel);
+    }
+    QCOMPARE(mini->FaceIcon->currentIndex(), -1);
+    QCOMPARE(platform::bodyText(mini->Doc), before);
+
+    // Nothing of this reached the main window yet; "大きく" hands it over.
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("hello world"));
+    QTest::mouseClick(mini->Command1, Qt::LeftButton);
+    QTRY_VERIFY(mini.isNull());
+    QCOMPARE(platform::bodyText(w->Doc1), before);
+}
+
+void TestMini::copyPutsTheBodyOnTheClipboardUnchanged()
+{
+    auto w = makeMain();
+    const QString body = QStringLiteral("  leading and trailing  \r\n\r\n  second line \r\n\r\n ");
+    platform::setBodyText(w->Doc1, body);
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+
+    QTest::mouseClick(mini->Command2, Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), body);
+    QVERIFY(body != FinishText(body)); // the main window's body copy would have changed it
+
+    // Lines typed in the box leave it with CR LF.
+    platform::setBodyText(mini->Doc, QString());
+    mini->Doc->setFocus();
+    QTest::keyClicks(mini->Doc, QStringLiteral("a "));
+    QTest::keyClick(mini->Doc, Qt::Key_Return);
+    QTest::keyClick(mini->Doc, Qt::Key_Return);
+    QTest::keyClicks(mini->Doc, QStringLiteral(" b"));
+    QTest::mouseClick(mini->Command2, Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a \r\n\r\n b"));
+
+    // An empty body empties the clipboard.
+    platform::setBodyText(mini->Doc, QString());
+    QTest::mouseClick(mini->Command2, Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), QString());
+
+    // Copying changes nothing in the window.
+    QVERIFY(mini->isVisible());
+    mini->close();
+    QTRY_VERIFY(mini.isNull());
+}
+
+void TestMini::emoticonButtonOpensThePickerOnDoc()
+{
+    auto w = makeMain();
+    platform::setBodyText(w->Doc1, QStringLiteral("body"));
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+
+    bool seen = false;
+    QPlainTextEdit *target = nullptr;
+    QTimer::singleShot(0, mini, [&] {
+        if (auto *picker = qobject_cast<GetFace *>(QApplication::activeModalWidget())) {
+            seen = true;
+            target = picker->tgt;
+            picker->close();
+        }
+    });
+    QTest::mouseClick(mini->Command3, Qt::LeftButton);
+    QVERIFY(seen);
+    QCOMPARE(target, mini->Doc);
+    // Closed without a choice: the body is as it was and the mini window stays.
+    QVERIFY(mini);
+    QVERIFY(mini->isVisible());
+    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("body"));
+    QVERIFY(!w->isVisible());
+    mini->close();
+    QTRY_VERIFY(mini.isNull());
+}
+
+void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
+{
+    auto w = makeMain({QStringLiteral("s1"), QStringLiteral("s2")});
+    w->Info[0]->setText(QStringLiteral("handle"));
+    w->Info[2]->setText(QStringLiteral("http://example.org/"));
+    w->LockText->trigger();
+    QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
+    QCOMPARE(w->currentSlot(), short(1));
+    w->Doc0->setText(QStringLiteral("title two"));
+    platform::setBodyText(w->Doc1, QStringLiteral("body two"));
+
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+    QVERIFY(!w->isVisible());
+    QVERIFY(!isStored(QStringLiteral("Data/str2"))); // hiding saves nothing
+
+    mini->Doc->moveCursor(QTextCursor::End);
+    mini->Doc->setFocus();
+    QTest::keyClick(mini->Doc, Qt::Key_Return);
+    QTest::keyClicks(mini->Doc, QStringLiteral("more "));
+    QTest::mouseClick(mini->Command1, Qt::LeftButton);
+    QTRY_VERIFY(mini.isNull());
+
+    QVERIFY(w->isVisible());
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body two\r\nmore "));
+    QTRY_COMPARE(QApplication::focusWidget(), asWidget(w->Doc1));
+    QCOMPARE(w->currentSlot(), short(1));
+    QVERIFY(w->DocSelect[1]->isChecked());
+    QCOMPARE(w->Doc0->text(), QStringLiteral("title two"));
+    QCOMPARE(w->Info[0]->text(), QStringLiteral("handle"));
+    QCOMPARE(w->Info[2]->text(), QStringLiteral("http://example.org/"));
+    QVERIFY(w->LockText->isChecked());
+    QVERIFY(w->Info[0]->isReadOnly());
+    QCOMPARE(comboItems(w->FaceIcon), (QStringList{QStringLiteral("s1"), QStringLiteral("s2")}));
+    QVERIFY(!isStored(QStringLiteral("Data/str2")));
+
+    // Pressing "小さくする" again shows the body as it was left.
+    mini = openMini(*w);
+    QVERIFY(mini);
+    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("body two\r\nmore "));
+    QTest::mouseClick(mini->Command1, Qt::LeftButton);
+    QTRY_VERIFY(mini.isNull());
+
+    // The edits belong to slot "②"; slot "①" keeps its own body.
+    QTest::mouseClick(w->DocSelect[0], Qt::LeftButton);
+    QVERIFY(platform::bodyText(w->Doc1).isEmpty());
+    QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body two\r\nmore "));
+    QTest::mouseClick(w->Command1, Qt::LeftButton); // おわり
+    QVERIFY(!w->isVisible());
+    QCOMPARE(stored(QStringLiteral("Data/str2")), QStringLiteral("body two\r\nmore\r\n"));
+    QCOMPARE(stored(QStringLiteral("Data/str1")), QString());
+}
+
+void TestMini::programClosesAreNotTheCloseBox()
+{
+    auto w = makeMain();
+    platform::setBodyText(w->Doc1, QStringLiteral("one"));
+
+    // QWidget::close() from the program: the body goes back and the main window returns.
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+    platform::setBodyText(mini->Doc, QStringLiteral("two"));
+    QVERIFY(mini->close());
+    QTRY_VERIFY(mini.isNull());
+    QVERIFY(w->isVisible());
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("two"));
+
+    // QWindow::close() is the program's close as well, not the window system's.
+    mini = openMini(*w);
+    QVERIFY(mini);
+    platform::setBodyText(mini->Doc, QStringLiteral("three"));
+    QVERIFY(mini->windowHandle()->close());
+    QTRY_VERIFY(mini.isNull());
+    QVERIFY(w->isVisible());
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("three"));
+    QVERIFY(!isStored(QStringLiteral("Data/str1")));
+}
+
+void TestMini::closeBoxHandsTheBodyBackAndSaves()
+{
+    auto w = makeMain({QStringLiteral("keep")});
+    w->Doc0->setText(QStringLiteral(" title "));
+    QTest::mouseClick(w->DocSelect[2], Qt::LeftButton);
+    w->Doc0->setText(QStringLiteral("third"));
+    platform::setBodyText(w->Doc1, QStringLiteral("x"));
+
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+    platform::setBodyText(mini->Doc, QStringLiteral("  edited in the mini window \r\n\r\n\r\n"));
+    pressCloseBox(mini);
+    QTRY_VERIFY(mini.isNull());
+    QVERIFY(!w->isVisible());
+
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("  edited in the mini window \r\n\r\n\r\n"));
+    // Finished: the line breaks at the end go; the space before them is not at an end.
+    QCOMPARE(stored(QStringLiteral("Data/str3")), QStringLiteral("edited in the mini window \r\n"));
+    QCOMPARE(stored(QStringLiteral("Data/Title3")), QStringLiteral("third"));
+    QCOMPARE(stored(QStringLiteral("Data/Title1")), QStringLiteral(" title "));
+    QCOMPARE(stored(QStringLiteral("Data/tanbun0")), QStringLiteral("keep"));
+    QCOMPARE(stored(QStringLiteral("Setting/Lock")), QStringLiteral("unlock"));
+
+    // The next start finds the edited body in slot "③".
+    const QString path = m_ini;
+    Tesserin again([path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); });
+    QCOMPARE(again.slotBody(2), QStringLiteral("edited in the mini window \r\n"));
+}
+
+void TestMini::systemEndSavesTheMiniText()
+{
+    auto w = makeMain();
+    platform::setBodyText(w->Doc1, QStringLiteral("before"));
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+    platform::setBodyText(mini->Doc, QStringLiteral("typed in the mini window"));
+
+    w->systemClose();
+    QTRY_VERIFY(mini.isNull());
+    QTRY_VERIFY(isStored(QStringLiteral("Data/str1")));
+    QVERIFY(!w->isVisible());
+    QCOMPARE(stored(QStringLiteral("Data/str1")), QStringLiteral("typed in the mini window\r\n"));
+}
+
+void TestMini::systemEndWithThePickerOpenOverTheMiniWindow()
+{
+    auto w = makeMain();
+    QPointer<frmMini> mini = openMini(*w);
+    QVERIFY(mini);
+    platform::setBodyText(mini->Doc, QStringLiteral("mid-pick"));
+
+    bool seen = false;
+    QTimer::singleShot(0, mini, [&] {
+        if (qobject_cast<GetFace *>(QApplication::activeModalWidget())) {
+            seen = true;
+            w->systemClose();
+        }
+    });
+    QTest::mouseClick(mini->Command3, Qt::LeftButton); // returns once the picker has closed
+    QVERIFY(seen);
+    QCOMPARE(QApplication::activeModalWidget(), nullptr);
+    QTRY_VERIFY(mini.isNull());
+    QTRY_VERIFY(isStored(QStringLiteral("Data/str1")));
+    QVERIFY(!w->isVisible());
+    QCOMPARE(stored(QStringLiteral("Data/str1")), QStringLiteral("mid-pick\r\n"));
+}
+
+QTEST_MAIN(TestMini)
+#include "test_mini.moc"
