@@ -161,7 +161,6 @@ void GetFace::Form_Load()
                                   FaceFileName);
     kind->clear();
     kind->addItems(m_table.groupNames());
-    kind->clearSelection();
 }
 
 void GetFace::kind_Click()
