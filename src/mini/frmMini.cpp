@@ -117,6 +117,8 @@ void frmMini::showEvent(QShowEvent *event)
         frame.moveCenter(screen->availableGeometry().center());
         move(frame.topLeft());
     }
+    // The main window has just hidden itself: this window takes over the keyboard.
+    activateWindow();
 }
 
 // A spontaneous close comes from the window system: the close box or the system menu.
