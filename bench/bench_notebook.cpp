@@ -101,8 +101,7 @@ void BM_WriteStore(benchmark::State &state)
         QFile::remove(out);
         state.ResumeTiming();
         QSettings s(out, QSettings::IniFormat);
-        store::write(s, t);
-        s.sync();
+        store::save(s, t);
     }
 }
 BENCHMARK(BM_WriteStore)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);

@@ -4,6 +4,7 @@
 #include "notebook/NotebookStore.h"
 #include "platform/BodyText.h"
 #include "platform/DesktopOpen.h"
+#include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
 #include "platform/Look.h"
 #include "platform/SystemEnd.h"
@@ -57,6 +58,7 @@ private slots:
     void finishTextRules();
     void storeLayoutAndBounds();
     void storeRoundTripsAwkwardTexts();
+    void onePassIniWriterReadsBackThroughQt();
     void realConstructorUsesPerUserStore();
     void layoutMatchesTheTables();
     void menusAndShortcuts();
@@ -203,6 +205,69 @@ void TestNotebook::storeRoundTripsAwkwardTexts()
     QCOMPARE(back.Info, t.Info);
     QCOMPARE(back.SlotBody, t.SlotBody);
     QCOMPARE(back.shortTexts, t.shortTexts);
+}
+
+void TestNotebook::onePassIniWriterReadsBackThroughQt()
+{
+    // Whatever the one-pass writer puts in the file, QSettings must read back exactly.
+    const QList<QChar> alphabet{u'a', u'Z', u'0', u'9', u' ', u';', u',', u'=', u'"', u'\\', u'@',
+                                u'#', u'[', u']', u'%', u'/', u'\t', u'\r', u'\n', u'\'', u'x',
+                                u'日', u'ｱ', u'\u3000', u'\u00a0', u'\u2028', u'\u007f', u'é'};
+    QRandomGenerator rng(20261208);
+    for (int round = 0; round < 60; ++round) {
+        const QString path = m_dir.filePath(QStringLiteral("onepass-%1.ini").arg(round));
+        {
+            // Keys the program does not write, and a stale tail of the short-text list.
+            QSettings before(path, QSettings::IniFormat);
+            before.setValue(QStringLiteral("Data/tanbun900"), QStringLiteral("stale, old"));
+            before.setValue(QStringLiteral("Other/note"), QStringLiteral(" hand written "));
+            before.setValue(QStringLiteral("toplevel"), QStringLiteral("@x"));
+        }
+        QList<std::pair<QString, QString>> values;
+        for (int k = 0; k < 40; ++k) {
+            QString v;
+            const int len = int(rng.bounded(12));
+            for (int i = 0; i < len; ++i)
+                v += alphabet[int(rng.bounded(alphabet.size()))];
+            if (rng.bounded(8) == 0)
+                v += QStringLiteral("😀");
+            values.append({QStringLiteral("Data/k%1").arg(k), v});
+        }
+        values.append({QStringLiteral("Setting/Lock"), QStringLiteral("lock")});
+        {
+            QSettings settings(path, QSettings::IniFormat);
+            const std::optional<bool> written = platform::writeIniStrings(settings, values);
+            QVERIFY(written.has_value());
+            QVERIFY(*written);
+        }
+        QSettings after(path, QSettings::IniFormat);
+        for (const auto &[key, value] : values)
+            QCOMPARE(after.value(key).toString(), value);
+        QCOMPARE(after.value(QStringLiteral("Data/tanbun900")).toString(),
+                 QStringLiteral("stale, old"));
+        QCOMPARE(after.value(QStringLiteral("Other/note")).toString(),
+                 QStringLiteral(" hand written "));
+        QCOMPARE(after.value(QStringLiteral("toplevel")).toString(), QStringLiteral("@x"));
+        QCOMPARE(after.allKeys().size(), values.size() + 3);
+    }
+
+    // What it does not reproduce exactly is left to QSettings, which still stores it right.
+    QVERIFY(!platform::iniEscapedString(QStringLiteral("a\x01 b")));
+    QVERIFY(!platform::iniEscapedString(QString(QChar(0)) + QStringLiteral("1")));
+    {
+        QSettings s(m_ini, QSettings::IniFormat);
+        s.setValue(QStringLiteral("Data/list"), QStringList{"a", "b"});
+    }
+    {
+        QSettings s(m_ini, QSettings::IniFormat);
+        QVERIFY(!platform::writeIniStrings(s, {{QStringLiteral("Data/x"), QStringLiteral("y")}}));
+        NotebookTexts t;
+        t.SlotBody[0] = QStringLiteral("bell\x07 and nul");
+        QVERIFY(store::save(s, t));
+    }
+    QSettings s(m_ini, QSettings::IniFormat);
+    QCOMPARE(s.value(QStringLiteral("Data/str1")).toString(), QStringLiteral("bell\x07 and nul\r\n"));
+    QCOMPARE(s.value(QStringLiteral("Data/list")).toStringList(), QStringList({"a", "b"}));
 }
 
 void TestNotebook::realConstructorUsesPerUserStore()

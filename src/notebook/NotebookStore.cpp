@@ -1,6 +1,7 @@
 #include "notebook/NotebookStore.h"
 
 #include "notebook/FinishText.h"
+#include "platform/IniWriter.h"
 
 #include <QSettings>
 
@@ -59,22 +60,45 @@ NotebookTexts read(QSettings &settings)
     return texts;
 }
 
-void write(QSettings &settings, const NotebookTexts &texts)
+QList<std::pair<QString, QString>> entries(const NotebookTexts &texts)
 {
-    settings.beginGroup(DataSection);
+    const QString data = DataSection + QLatin1Char('/');
+    QList<std::pair<QString, QString>> e;
+    e.reserve(3 * 3 + texts.shortTexts.size() + 2);
     for (int i = 0; i < 3; ++i)
-        settings.setValue(bodyKey(i), FinishText(texts.SlotBody[i]));
+        e.append({data + bodyKey(i), FinishText(texts.SlotBody[i])});
     for (int i = 0; i < 3; ++i)
-        settings.setValue(titleKey(i), texts.SlotTitle[i]);
+        e.append({data + titleKey(i), texts.SlotTitle[i]});
     for (int i = 0; i < 3; ++i)
-        settings.setValue(infoKey(i), texts.Info[i]);
+        e.append({data + infoKey(i), texts.Info[i]});
     const int count = static_cast<int>(texts.shortTexts.size());
     for (int i = 0; i < count; ++i)
-        settings.setValue(shortTextKey(i), texts.shortTexts.at(i));
-    settings.setValue(shortTextKey(count), QString());
-    settings.endGroup();
-    settings.setValue(SettingSection + QLatin1Char('/') + LockKey,
-                      texts.locked ? LockedValue : UnlockedValue);
+        e.append({data + shortTextKey(i), texts.shortTexts.at(i)});
+    e.append({data + shortTextKey(count), QString()});
+    e.append({SettingSection + QLatin1Char('/') + LockKey,
+              texts.locked ? LockedValue : UnlockedValue});
+    return e;
+}
+
+void write(QSettings &settings, const NotebookTexts &texts)
+{
+    for (const auto &[key, value] : entries(texts))
+        settings.setValue(key, value);
+}
+
+bool save(QSettings &settings, const NotebookTexts &texts)
+{
+    bool iniFile = settings.format() == QSettings::IniFormat;
+#ifndef Q_OS_WIN
+    iniFile = iniFile || settings.format() == QSettings::NativeFormat;
+#endif
+    if (iniFile) {
+        if (const std::optional<bool> written = platform::writeIniStrings(settings, entries(texts)))
+            return *written;
+    }
+    write(settings, texts);
+    settings.sync();
+    return settings.status() == QSettings::NoError;
 }
 
 } // namespace store

@@ -4,6 +4,7 @@
 #include <QStringList>
 
 #include <array>
+#include <utility>
 
 class QSettings;
 
@@ -37,8 +38,16 @@ QString shortTextKey(int index); // "tanbun0", "tanbun1", ...
 // "lock" means locked.
 NotebookTexts read(QSettings &settings);
 
-// Writes every value: bodies finished, the rest as typed, the short texts followed by one empty
-// value. Keys of an earlier, longer list stay where they are and are never read again.
+// Every value to store, with its key ("Data/str1", ...): bodies finished, the rest as typed, the
+// short texts followed by one empty value.
+QList<std::pair<QString, QString>> entries(const NotebookTexts &texts);
+
+// Puts every value into the settings object (written at its next sync). Keys of an earlier,
+// longer list stay where they are and are never read again.
 void write(QSettings &settings, const NotebookTexts &texts);
+
+// Writes every value to the store now and tells whether it worked. An INI file is written in
+// one pass; other stores (the registry) go through QSettings.
+bool save(QSettings &settings, const NotebookTexts &texts);
 
 } // namespace store

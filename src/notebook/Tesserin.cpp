@@ -340,9 +340,7 @@ void Tesserin::Form_QueryUnload()
 bool Tesserin::saveAll(const NotebookTexts &texts)
 {
     const std::unique_ptr<QSettings> settings = m_openStore();
-    store::write(*settings, texts);
-    settings->sync();
-    return settings->status() == QSettings::NoError;
+    return store::save(*settings, texts);
 }
 
 void Tesserin::systemClose()
