@@ -1,9 +1,14 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12 (run as root), then builds.
 # Usage: tools/setup.sh run | test
+#   run   build and start the program
+#   test  build and run the whole test suite, then build again with AddressSanitizer and
+#         UndefinedBehaviorSanitizer and run the whole suite once more
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
+# xvfb, xdotool, xclip and x11-utils drive the end-to-end test; imagemagick saves a screenshot
+# when it fails.
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libbenchmark-dev
           fonts-ipafont-gothic xdg-utils xvfb xdotool xclip x11-utils imagemagick)
 missing=()
@@ -23,7 +28,20 @@ case "${1:-}" in
   run)
     exec ./build/tesserin ;;
   test)
-    cd build && ctest --output-on-failure ;;
+    status=0
+    (cd build && ctest --output-on-failure) || status=$?
+
+    echo "== the same suite under AddressSanitizer and UndefinedBehaviorSanitizer =="
+    cmake -S . -B build-asan -G Ninja -DCMAKE_BUILD_TYPE=Debug -DTESSERIN_SANITIZE=ON \
+          -DTESSERIN_BUILD_BENCH=OFF
+    cmake --build build-asan
+    # Leaks inside system libraries only are suppressed (tools/lsan.supp); any error fails.
+    (cd build-asan &&
+      ASAN_OPTIONS=detect_leaks=1:check_initialization_order=1 \
+      LSAN_OPTIONS=suppressions=$PWD/../tools/lsan.supp:print_suppressions=0 \
+      UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+      ctest --output-on-failure) || status=$?
+    exit "$status" ;;
   *)
     echo "usage: $0 run|test" >&2; exit 2 ;;
 esac

@@ -1,0 +1,31 @@
+# Included at the end of tests/CMakeLists.txt in a sanitizer build: a test program with functions
+# listed in tools/sanitizer-skip.txt runs as <name>_sanitized without them, with the same
+# environment, and the full test shows as disabled in CTest's summary.
+file(STRINGS ${PROJECT_SOURCE_DIR}/tools/sanitizer-skip.txt lines REGEX "^[A-Za-z_]")
+set(programs)
+foreach(line IN LISTS lines)
+  string(REGEX MATCH "^([A-Za-z0-9_]+)[ \t]+([A-Za-z0-9_]+)" matched "${line}")
+  if(NOT matched)
+    message(FATAL_ERROR "tools/sanitizer-skip.txt: cannot read: ${line}")
+  endif()
+  list(APPEND programs ${CMAKE_MATCH_1})
+  list(APPEND skip_${CMAKE_MATCH_1} ${CMAKE_MATCH_2})
+endforeach()
+list(REMOVE_DUPLICATES programs)
+foreach(program IN LISTS programs)
+  if(NOT TEST ${program})
+    continue()
+  endif()
+  get_test_property(${program} ENVIRONMENT environment)
+  get_test_property(${program} TIMEOUT timeout)
+  set_tests_properties(${program} PROPERTIES DISABLED TRUE)
+  add_test(NAME ${program}_sanitized
+           COMMAND bash ${PROJECT_SOURCE_DIR}/tools/run_test_without.sh
+                   $<TARGET_FILE:${program}> ${skip_${program}})
+  if(environment)
+    set_tests_properties(${program}_sanitized PROPERTIES ENVIRONMENT "${environment}")
+  endif()
+  if(timeout)
+    set_tests_properties(${program}_sanitized PROPERTIES TIMEOUT ${timeout})
+  endif()
+endforeach()
