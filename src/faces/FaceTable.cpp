@@ -1,6 +1,7 @@
 #include "faces/FaceTable.h"
 
 #include "platform/TextDecoding.h"
+#include "platform/TrimSpaces.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -9,19 +10,6 @@ namespace {
 const QChar Tab = QLatin1Char('\t');
 const QChar Cr = QLatin1Char('\r');
 const QChar Lf = QLatin1Char('\n');
-
-// Only U+0020, as platform's trimSpaces, but on a view so that no line is copied. A TAB or an
-// ideographic space at either end belongs to the line.
-QStringView trimSpaces(QStringView line)
-{
-    qsizetype begin = 0;
-    qsizetype end = line.size();
-    while (begin < end && line.at(begin) == QLatin1Char(' '))
-        ++begin;
-    while (end > begin && line.at(end - 1) == QLatin1Char(' '))
-        --end;
-    return line.sliced(begin, end - begin);
-}
 } // namespace
 
 FaceTable FaceTable::fromBytes(const QByteArray &bytes, Lookup lookup)

@@ -1,18 +1,17 @@
 #include "faces/GetFace.h"
 
 #include "platform/BodyText.h"
+#include "platform/Controls.h"
 #include "platform/Look.h"
 #include "platform/Twips.h"
 
 #include <QCoreApplication>
 #include <QHideEvent>
-#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 #include <array>
 #include <limits>
@@ -28,18 +27,6 @@ constexpr QRect FacePlace = platform::twipsRect(3480, 720, 6135, 4620);
 constexpr QRect ClosePlace = platform::twipsRect(120, 5520, 9495, 495);
 constexpr qreal FaceTextPoints = 14.25;
 constexpr qreal ListPoints = 12;
-
-QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &place,
-                        const QString &name)
-{
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(place);
-    // Neither button is the default: Enter must press nothing.
-    button->setAutoDefault(false);
-    button->setDefault(false);
-    return button;
-}
 
 QListWidget *makeList(QWidget *parent, const QRect &place, const QString &name)
 {
@@ -86,12 +73,12 @@ void GetFace::buildControls()
     facetext->setFont(platform::faceFont(FaceTextPoints));
     platform::paintBoxBackground(facetext, platform::colour::LightYellow);
 
-    SelectBtn = makeButton(this, QStringLiteral("決定！！"), SelectPlace,
+    SelectBtn = platform::makeButton(this, QStringLiteral("決定！！"), SelectPlace,
                            QStringLiteral("SelectBtn"));
     platform::paintButton(SelectBtn, platform::colour::Rose);
     kind = makeList(this, KindPlace, QStringLiteral("kind"));
     face = makeList(this, FacePlace, QStringLiteral("face"));
-    CloseBtn = makeButton(this, QStringLiteral("閉じる"), ClosePlace, QStringLiteral("CloseBtn"));
+    CloseBtn = platform::makeButton(this, QStringLiteral("閉じる"), ClosePlace, QStringLiteral("CloseBtn"));
 
     const std::array<QWidget *, 5> tabOrder{facetext, SelectBtn, kind, face, CloseBtn};
     for (std::size_t i = 1; i < tabOrder.size(); ++i)
@@ -118,17 +105,11 @@ void GetFace::showEvent(QShowEvent *event)
     Form_Load();
 
     // Without an owner Qt would centre on the screen; a hidden opener has no place to centre on.
-    QRect frame = frameGeometry();
     const QWidget *openerWindow = m_opener ? m_opener->window() : nullptr;
-    if (openerWindow && openerWindow->isVisible()) {
-        frame.moveCenter(openerWindow->frameGeometry().center());
-    } else {
-        const QScreen *screen =
-            openerWindow ? openerWindow->screen() : QGuiApplication::primaryScreen();
-        if (screen)
-            frame.moveCenter(screen->availableGeometry().center());
-    }
-    move(frame.topLeft());
+    if (openerWindow && openerWindow->isVisible())
+        platform::centreOver(this, openerWindow->frameGeometry());
+    else
+        platform::centreOnScreen(this);
     facetext->setFocus(Qt::ActiveWindowFocusReason);
 }
 

@@ -4,16 +4,15 @@
 #include "notebook/Tesserin.h"
 #include "platform/BodyText.h"
 #include "platform/Clipboard.h"
+#include "platform/Controls.h"
 #include "platform/Look.h"
 #include "platform/ShortTextBox.h"
 #include "platform/Twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGuiApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 
 namespace {
 
@@ -29,11 +28,7 @@ const QRect Command1Place = platform::twipsRect(4080, 2340, 930, 345);
 QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &place,
                         const QColor &colour, const QString &name)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(place);
-    button->setAutoDefault(false);
-    button->setDefault(false);
+    QPushButton *button = platform::makeButton(parent, caption, place, name);
     platform::paintButton(button, colour);
     return button;
 }
@@ -54,14 +49,7 @@ frmMini::frmMini(Tesserin *main) : QWidget(nullptr), m_main(main)
     setFixedSize(ClientSize);
     platform::paintBackground(this, platform::colour::Teal);
 
-    Doc = new QPlainTextEdit(this);
-    Doc->setObjectName(QStringLiteral("Doc"));
-    Doc->setGeometry(DocPlace);
-    Doc->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Doc->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Doc->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Doc->setTabChangesFocus(true);
-    platform::paintBoxBackground(Doc, platform::colour::LightYellow);
+    Doc = platform::makeBodyBox(this, DocPlace, QStringLiteral("Doc"));
 
     FaceIcon = new QComboBox(this);
     FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
@@ -109,14 +97,7 @@ void frmMini::showEvent(QShowEvent *event)
     if (m_placed)
         return;
     m_placed = true;
-    const QScreen *screen = m_main->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (screen) {
-        QRect frame = frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        move(frame.topLeft());
-    }
+    platform::centreOnScreen(this);
     // The main window has just hidden itself: this window takes over the keyboard.
     activateWindow();
 }

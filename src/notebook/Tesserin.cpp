@@ -1,19 +1,20 @@
 #include "notebook/Tesserin.h"
 
 #include "faces/GetFace.h"
+#include "notebook/AppIcon.h"
 #include "mini/frmMini.h"
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
 #include "platform/BodyText.h"
 #include "platform/ClickLabel.h"
 #include "platform/Clipboard.h"
+#include "platform/Controls.h"
 #include "platform/Look.h"
 #include "platform/MessageBox.h"
 #include "platform/ShortTextBox.h"
 #include "platform/Twips.h"
 #include "shell/frmExecShell.h"
 #include "shorttext/frmFace.h"
-#include "notebook/AppIcon.h"
 
 #include <QApplication>
 #include <QButtonGroup>
@@ -24,7 +25,6 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QTimer>
 
 #include <cstdio>
@@ -91,11 +91,8 @@ const std::array<Qt::Key, 5> CopyKey{Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key
 QPushButton *makeButton(QWidget *parent, const QString &caption, const Place &place,
                         const QColor &colour, bool tabStop, const QString &name)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(place.rect());
+    QPushButton *button = platform::makeButton(parent, caption, place.rect(), name);
     button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
-    button->setAutoDefault(false);
     platform::paintButton(button, colour);
     return button;
 }
@@ -146,14 +143,7 @@ void Tesserin::buildControls(QWidget *client)
         Info[i] = makeLineEdit(client, InfoPlace[i], QStringLiteral("Info%1").arg(i));
     Doc0 = makeLineEdit(client, TitlePlace, QStringLiteral("Doc0"));
 
-    Doc1 = new QPlainTextEdit(client);
-    Doc1->setObjectName(QStringLiteral("Doc1"));
-    Doc1->setGeometry(BodyPlace.rect());
-    Doc1->setLineWrapMode(QPlainTextEdit::NoWrap);
-    Doc1->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Doc1->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
-    Doc1->setTabChangesFocus(true);
-    platform::paintBoxBackground(Doc1, platform::colour::LightYellow);
+    Doc1 = platform::makeBodyBox(client, BodyPlace.rect(), QStringLiteral("Doc1"));
 
     for (int i = 0; i < 5; ++i) {
         auto *label = new platform::ClickLabel(LabelCaption[i], client);
@@ -279,11 +269,7 @@ void Tesserin::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        if (const QScreen *screen = this->screen()) {
-            QRect frame = frameGeometry();
-            frame.moveCenter(screen->availableGeometry().center());
-            move(frame.topLeft());
-        }
+        platform::centreOnScreen(this);
         Form_Activate();
     }
 }

@@ -1,6 +1,6 @@
 #include "platform/TrimSpaces.h"
 
-QString trimSpaces(const QString &text)
+QStringView trimSpaces(QStringView text)
 {
     qsizetype begin = 0;
     qsizetype end = text.size();
@@ -8,5 +8,10 @@ QString trimSpaces(const QString &text)
         ++begin;
     while (end > begin && text.at(end - 1) == QLatin1Char(' '))
         --end;
-    return text.mid(begin, end - begin);
+    return text.sliced(begin, end - begin);
+}
+
+QString trimSpaces(const QString &text)
+{
+    return trimSpaces(QStringView(text)).toString();
 }

@@ -1,6 +1,7 @@
 #include "shorttext/frmFace.h"
 
 #include "notebook/Tesserin.h"
+#include "platform/Controls.h"
 #include "platform/Look.h"
 #include "platform/Twips.h"
 #include "shorttext/ShortTextRules.h"
@@ -31,11 +32,7 @@ const QRect Command3Place = platform::twipsRect(2925, 2400, 1215, 495);
 QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &place,
                         const QString &name)
 {
-    auto *button = new QPushButton(caption, parent);
-    button->setObjectName(name);
-    button->setGeometry(place);
-    button->setAutoDefault(false);
-    button->setDefault(false);
+    QPushButton *button = platform::makeButton(parent, caption, place, name);
     platform::paintButton(button, platform::colour::Apricot);
     return button;
 }
@@ -93,9 +90,7 @@ void frmFace::showEvent(QShowEvent *event)
     m_open = true;
     Form_Load();
 
-    QRect frame = frameGeometry();
-    frame.moveCenter(m_main->frameGeometry().center());
-    move(frame.topLeft());
+    platform::centreOver(this, m_main->frameGeometry());
     List1->setFocus(Qt::OtherFocusReason);
 }
 
