@@ -11,6 +11,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QtTest>
 
 #include <functional>
 #include <memory>
@@ -20,6 +21,24 @@ namespace fixture {
 inline platform::StoreFactory iniStore(const QString &path)
 {
     return [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+}
+
+// A main window on the store at iniPath, which first gets these short texts, shown as at
+// start-up.
+inline std::unique_ptr<Tesserin> shownMain(const QString &iniPath,
+                                           const QStringList &shortTexts = {})
+{
+    {
+        QSettings s(iniPath, QSettings::IniFormat);
+        for (int i = 0; i < shortTexts.size(); ++i)
+            s.setValue(QStringLiteral("Data/tanbun%1").arg(i), shortTexts.at(i));
+        s.sync();
+    }
+    auto w = std::make_unique<Tesserin>(iniStore(iniPath));
+    w->show();
+    if (!QTest::qWaitForWindowExposed(w.get()))
+        qWarning("main window not exposed");
+    return w;
 }
 
 // Runs the action on the modal window as soon as one is up (polled, so it also works when the

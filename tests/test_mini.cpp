@@ -1,6 +1,7 @@
 #include "faces/GetFace.h"
 #include "mini/frmMini.h"
 #include "notebook/FinishText.h"
+#include "NotebookFixture.h"
 #include "notebook/Tesserin.h"
 #include "platform/BodyText.h"
 #include "platform/Look.h"
@@ -117,19 +118,7 @@ void TestMini::init()
 
 std::unique_ptr<Tesserin> TestMini::makeMain(const QStringList &shortTexts)
 {
-    {
-        QSettings s(m_ini, QSettings::IniFormat);
-        for (int i = 0; i < shortTexts.size(); ++i)
-            s.setValue(QStringLiteral("Data/tanbun%1").arg(i), shortTexts.at(i));
-        s.sync();
-    }
-    const QString path = m_ini;
-    auto w = std::make_unique<Tesserin>(
-        [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); });
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get()))
-        qWarning("main window not exposed");
-    return w;
+    return fixture::shownMain(m_ini, shortTexts);
 }
 
 // Presses "小さくする" and returns the mini window it opened.

@@ -1,3 +1,4 @@
+#include "NotebookFixture.h"
 #include "notebook/Tesserin.h"
 #include "platform/Look.h"
 #include "platform/Twips.h"
@@ -140,22 +141,9 @@ void TestShortText::init()
     m_ini = m_dir->filePath(QStringLiteral("store.ini"));
 }
 
-// A main window on a fresh store holding these short texts, shown as at start-up.
 std::unique_ptr<Tesserin> TestShortText::makeMain(const QStringList &shortTexts)
 {
-    {
-        QSettings s(m_ini, QSettings::IniFormat);
-        for (int i = 0; i < shortTexts.size(); ++i)
-            s.setValue(QStringLiteral("Data/tanbun%1").arg(i), shortTexts.at(i));
-        s.sync();
-    }
-    const QString path = m_ini;
-    auto w = std::make_unique<Tesserin>(
-        [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); });
-    w->show();
-    if (!QTest::qWaitForWindowExposed(w.get()))
-        qWarning("main window not exposed");
-    return w;
+    return fixture::shownMain(m_ini, shortTexts);
 }
 
 void TestShortText::rulesTrimAndCompareExactly()
