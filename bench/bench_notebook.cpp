@@ -26,7 +26,8 @@ QTemporaryDir &tempDir()
 
 QString body(qsizetype characters, int seed)
 {
-    const QString line = QStringLiteral("%1行目：掲示板への返信の下書き、テキスト text 0123456789\r\n");
+    const QString line =
+        QStringLiteral("%1行目：掲示板への返信の下書き、テキスト text 0123456789\r\n");
     QString text;
     text.reserve(characters + 80);
     for (int n = 0; text.size() < characters; ++n)

@@ -260,10 +260,12 @@ void TestFaces::lineEnds()
     QCOMPARE(lines(QStringLiteral("a")), QStringList{QStringLiteral("a")});
     QCOMPARE(lines(QStringLiteral("a\r\n")), QStringList{QStringLiteral("a")});
     QCOMPARE(lines(QStringLiteral("\r\n")), QStringList{QString()});
-    QCOMPARE(lines(QStringLiteral("a\r\nb")), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
+    QCOMPARE(lines(QStringLiteral("a\r\nb")),
+             (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
     // A lone CR ends a line; CR CR LF is one line and an empty one.
-    QCOMPARE(lines(QStringLiteral("a\rb\r\r\nc")),
-             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QString(), QStringLiteral("c")}));
+    QCOMPARE(
+        lines(QStringLiteral("a\rb\r\r\nc")),
+        (QStringList{QStringLiteral("a"), QStringLiteral("b"), QString(), QStringLiteral("c")}));
     // With any CR in the text, a lone LF stays in its line.
     QCOMPARE(lines(QStringLiteral("a\nb\r\nc\n")),
              (QStringList{QStringLiteral("a\nb"), QStringLiteral("c\n")}));
@@ -308,13 +310,18 @@ void TestFaces::encodings()
     QCOMPARE(read("\xEF\xBB\xBF" + utf8), QStringList{QStringLiteral("笑顔\t(^_^)～")});
     // With the mark, "!!" right after it is still the start of the line.
     QVERIFY(read("\xEF\xBB\xBF!!x\ty\n").isEmpty());
-    QCOMPARE(platform::decodeText(QByteArray("\xFF\xFE" "A\x00", 4)), QStringLiteral("A"));
+    QCOMPARE(platform::decodeText(QByteArray("\xFF\xFE"
+                                             "A\x00",
+                                             4)),
+             QStringLiteral("A"));
 
     // Bytes invalid in the chosen encoding neither crash nor stop the reading.
     const QStringList broken = read("\x81\r\n\xA0\x80\xFF\tq\r\nB\ty\r\n");
     QVERIFY(!broken.isEmpty());
     QCOMPARE(broken.last(), QStringLiteral("B\ty"));
-    const QStringList odd = read(QByteArray("\xFF\xFE" "A\x00\t\x00x\x00\x0D", 9));
+    const QStringList odd = read(QByteArray("\xFF\xFE"
+                                            "A\x00\t\x00x\x00\x0D",
+                                            9));
     QVERIFY(!odd.isEmpty());
     QVERIFY(odd.first().startsWith(QStringLiteral("A\tx")));
 }
@@ -407,7 +414,6 @@ void TestFaces::pickerOpensFresh()
         QVERIFY(!close->autoDefault() && !close->isDefault());
         QCOMPARE(kind->selectionMode(), QAbstractItemView::SingleSelection);
         QVERIFY(!kind->isSortingEnabled() && !face->isSortingEnabled());
-
 
         QCOMPARE(rows(kind), (QStringList{QStringLiteral("笑顔"), QStringLiteral("泣き"),
                                           QStringLiteral("空"), QStringLiteral("絵文字")}));
@@ -543,15 +549,13 @@ void TestFaces::pickerInsertsOverSelection()
 
     // An empty facetext removes the selection; with only a caret nothing changes.
     select(&target, 0, 1);
-    run = runPicker(nullptr, &target, [&](GetFace *w) {
-        child<QPushButton>(w, "SelectBtn")->click();
-    });
+    run = runPicker(nullptr, &target,
+                    [&](GetFace *w) { child<QPushButton>(w, "SelectBtn")->click(); });
     QVERIFY(!run.leftOpen);
     QCOMPARE(target.toPlainText(), emoji + QStringLiteral("b"));
     select(&target, 2, 0);
-    run = runPicker(nullptr, &target, [&](GetFace *w) {
-        child<QPushButton>(w, "SelectBtn")->click();
-    });
+    run = runPicker(nullptr, &target,
+                    [&](GetFace *w) { child<QPushButton>(w, "SelectBtn")->click(); });
     QVERIFY(!run.leftOpen);
     QCOMPARE(target.toPlainText(), emoji + QStringLiteral("b"));
 }

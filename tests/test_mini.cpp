@@ -1,7 +1,7 @@
+#include "NotebookFixture.h"
 #include "faces/GetFace.h"
 #include "mini/frmMini.h"
 #include "notebook/FinishText.h"
-#include "NotebookFixture.h"
 #include "notebook/Tesserin.h"
 #include "platform/BodyText.h"
 #include "platform/Look.h"
@@ -186,8 +186,7 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
     QCOMPARE(mini->Doc->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QVERIFY(mini->Doc->tabChangesFocus());
     QCOMPARE(mini->Doc->palette().color(QPalette::Base), platform::colour::LightYellow);
-    QCOMPARE(mini->Doc->palette().color(QPalette::Base),
-             w->Doc1->palette().color(QPalette::Base));
+    QCOMPARE(mini->Doc->palette().color(QPalette::Base), w->Doc1->palette().color(QPalette::Base));
 
     QCOMPARE(mini->FaceIcon->objectName(), QStringLiteral("FaceIcon"));
     QCOMPARE(mini->FaceIcon->geometry(), platform::twipsRect(210, 2355, 1725, 300));
@@ -216,8 +215,8 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
     // The focus starts in Doc; Tab leaves it and visits the rest in order.
     QCOMPARE(mini->focusWidget(), asWidget(mini->Doc));
     QTRY_COMPARE(QApplication::focusWidget(), asWidget(mini->Doc));
-    const std::array<QWidget *, 5> order{mini->Doc, mini->FaceIcon, mini->Command3,
-                                         mini->Command2, mini->Command1};
+    const std::array<QWidget *, 5> order{mini->Doc, mini->FaceIcon, mini->Command3, mini->Command2,
+                                         mini->Command1};
     for (QWidget *widget : order) {
         QTRY_COMPARE(QApplication::focusWidget(), widget);
         QTest::keyClick(widget, Qt::Key_Tab);
@@ -485,7 +484,8 @@ void TestMini::closeBoxHandsTheBodyBackAndSaves()
     QTRY_VERIFY(mini.isNull());
     QVERIFY(!w->isVisible());
 
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("  edited in the mini window \r\n\r\n\r\n"));
+    QCOMPARE(platform::bodyText(w->Doc1),
+             QStringLiteral("  edited in the mini window \r\n\r\n\r\n"));
     // Finished: the line breaks at the end go; the space before them is not at an end.
     QCOMPARE(stored(QStringLiteral("Data/str3")), QStringLiteral("edited in the mini window \r\n"));
     QCOMPARE(stored(QStringLiteral("Data/Title3")), QStringLiteral("third"));

@@ -112,7 +112,8 @@ void TestNotebook::finishTextRules()
     QCOMPARE(FinishText(QStringLiteral("abc\n\r\n")), QStringLiteral("abc\n\r\n"));
     // Leading line breaks, tabs and inner text stay; only U+0020 is a space.
     QCOMPARE(FinishText(QStringLiteral("\r\n\tabc")), QStringLiteral("\r\n\tabc\r\n"));
-    QCOMPARE(FinishText(QStringLiteral("\u3000本文\u3000")), QStringLiteral("\u3000本文\u3000\r\n"));
+    QCOMPARE(FinishText(QStringLiteral("\u3000本文\u3000")),
+             QStringLiteral("\u3000本文\u3000\r\n"));
     QCOMPARE(FinishText(QStringLiteral("\tx\t")), QStringLiteral("\tx\t\r\n"));
     QCOMPARE(FinishText(QStringLiteral("\r")), QStringLiteral("\r\r\n"));
     // Idempotent.
@@ -158,9 +159,9 @@ void TestNotebook::storeLayoutAndBounds()
     QCOMPARE(store::read(s).shortTexts, QStringList({"a"}));
 
     // Only the exact value "lock" locks.
-    for (const QString &v : {QStringLiteral("Lock"), QStringLiteral(" lock"),
-                             QStringLiteral("lock "), QStringLiteral("LOCK"),
-                             QStringLiteral("unlock"), QString()}) {
+    for (const QString &v :
+         {QStringLiteral("Lock"), QStringLiteral(" lock"), QStringLiteral("lock "),
+          QStringLiteral("LOCK"), QStringLiteral("unlock"), QString()}) {
         s.setValue(QStringLiteral("Setting/Lock"), v);
         QVERIFY2(!store::read(s).locked, qPrintable(v));
     }
@@ -182,12 +183,20 @@ void TestNotebook::storeLayoutAndBounds()
 
 void TestNotebook::storeRoundTripsAwkwardTexts()
 {
-    const QStringList awkward{
-        QStringLiteral("line1\r\nline2\r\n"), QStringLiteral("\ttab\t"), QStringLiteral("  both  "),
-        QStringLiteral("@at"), QStringLiteral("a=b"), QStringLiteral("semi;colon"),
-        QStringLiteral("com, ma"), QStringLiteral("日本語のテキスト（＾ｏ＾）"),
-        QStringLiteral("\u3000全角"), QStringLiteral("\"quoted\""), QStringLiteral("back\\slash"),
-        QStringLiteral("😀 emoji"), QStringLiteral("true"), QStringLiteral("1")};
+    const QStringList awkward{QStringLiteral("line1\r\nline2\r\n"),
+                              QStringLiteral("\ttab\t"),
+                              QStringLiteral("  both  "),
+                              QStringLiteral("@at"),
+                              QStringLiteral("a=b"),
+                              QStringLiteral("semi;colon"),
+                              QStringLiteral("com, ma"),
+                              QStringLiteral("日本語のテキスト（＾ｏ＾）"),
+                              QStringLiteral("\u3000全角"),
+                              QStringLiteral("\"quoted\""),
+                              QStringLiteral("back\\slash"),
+                              QStringLiteral("😀 emoji"),
+                              QStringLiteral("true"),
+                              QStringLiteral("1")};
     NotebookTexts t;
     t.SlotTitle = {awkward[1], awkward[3], awkward[7]};
     t.Info = {awkward[4], awkward[5], awkward[6]};
@@ -210,8 +219,9 @@ void TestNotebook::storeRoundTripsAwkwardTexts()
 void TestNotebook::onePassIniWriterReadsBackThroughQt()
 {
     // Whatever the one-pass writer puts in the file, QSettings must read back exactly.
-    const QList<QChar> alphabet{u'a', u'Z', u'0', u'9', u' ', u';', u',', u'=', u'"', u'\\', u'@',
-                                u'#', u'[', u']', u'%', u'/', u'\t', u'\r', u'\n', u'\'', u'x',
+    const QList<QChar> alphabet{u'a',  u'Z', u'0',      u'9',      u' ',      u';',      u',',
+                                u'=',  u'"', u'\\',     u'@',      u'#',      u'[',      u']',
+                                u'%',  u'/', u'\t',     u'\r',     u'\n',     u'\'',     u'x',
                                 u'日', u'ｱ', u'\u3000', u'\u00a0', u'\u2028', u'\u007f', u'é'};
     QRandomGenerator rng(20261208);
     for (int round = 0; round < 60; ++round) {
@@ -266,7 +276,8 @@ void TestNotebook::onePassIniWriterReadsBackThroughQt()
         QVERIFY(store::save(s, t));
     }
     QSettings s(m_ini, QSettings::IniFormat);
-    QCOMPARE(s.value(QStringLiteral("Data/str1")).toString(), QStringLiteral("bell\x07 and nul\r\n"));
+    QCOMPARE(s.value(QStringLiteral("Data/str1")).toString(),
+             QStringLiteral("bell\x07 and nul\r\n"));
     QCOMPARE(s.value(QStringLiteral("Data/list")).toStringList(), QStringList({"a", "b"}));
 }
 
@@ -338,7 +349,8 @@ void TestNotebook::layoutMatchesTheTables()
     QCOMPARE(w.Command1->geometry(), QRect(221, 308, 81, 31));
     QCOMPARE(w.Command4->geometry(), QRect(377, 308, 81, 31));
 
-    const QStringList labels{"ハンドル：", "メールアドレス：", "URL(Open)：", "タイトル：", "本文："};
+    const QStringList labels{"ハンドル：", "メールアドレス：", "URL(Open)：", "タイトル：",
+                             "本文："};
     for (int i = 0; i < 5; ++i) {
         QCOMPARE(w.Label1[i]->text(), labels[i]);
         const QColor expected = i == 2 ? QColor(255, 192, 255) : QColor(255, 255, 192);
@@ -416,15 +428,15 @@ void TestNotebook::tabOrderSkipsButtons()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     platform::setBodyText(w.Doc1, QStringLiteral("body"));
     w.Info[0]->setFocus();
-    const QList<QWidget *> expected{w.Info[1], w.Info[2], w.Doc0, w.Doc1, w.FaceIcon,
+    const QList<QWidget *> expected{w.Info[1], w.Info[2],  w.Doc0,     w.Doc1,   w.FaceIcon,
                                     w.facebtn, w.SiteLink, w.Command4, w.Info[0]};
     for (QWidget *next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
     QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("body")); // Tab typed nothing
-    for (QPushButton *b : {w.Command3[0], w.Command3[4], w.Command2, w.Command1, w.DocSelect[0],
-                           w.DocSelect[2]})
+    for (QPushButton *b :
+         {w.Command3[0], w.Command3[4], w.Command2, w.Command1, w.DocSelect[0], w.DocSelect[2]})
         QVERIFY(!(b->focusPolicy() & Qt::TabFocus));
 }
 
@@ -899,8 +911,8 @@ void TestNotebook::instanceLockAdmitsOneAndSurvivesCrash()
     {
         QFile f(stale);
         QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray::number(0x7ffffff0) + "\ntesserin\n" + QSysInfo::machineHostName().toUtf8()
-                + "\n");
+        f.write(QByteArray::number(0x7ffffff0) + "\ntesserin\n" +
+                QSysInfo::machineHostName().toUtf8() + "\n");
     }
     platform::InstanceLock afterCrash(stale);
     QVERIFY(afterCrash.tryLock());

@@ -309,8 +309,8 @@ void TestShortText::registeringFollowsTheRules()
         QVERIFY(dlg.Text1->text().isEmpty());
 
         // Case, width and kana are not folded; the ideographic space is kept.
-        const QStringList distinct{QStringLiteral("ABC"), QStringLiteral("ａｂｃ"),
-                                   QStringLiteral("ｱｲｳ"), QStringLiteral("アイウ"),
+        const QStringList distinct{QStringLiteral("ABC"),    QStringLiteral("ａｂｃ"),
+                                   QStringLiteral("ｱｲｳ"),    QStringLiteral("アイウ"),
                                    QStringLiteral("あいう"), QStringLiteral("\u3000abc\u3000")};
         for (const QString &text : distinct) {
             registerText(dlg, QStringLiteral(" ") + text + QStringLiteral(" "));
@@ -333,10 +333,10 @@ void TestShortText::registeringFollowsTheRules()
     });
     QVERIFY(visit.opened);
     QVERIFY(visit.closedByAction);
-    const QStringList expected{QStringLiteral("abc"),   QStringLiteral("def"),
-                               QStringLiteral("ABC"),   QStringLiteral("ａｂｃ"),
-                               QStringLiteral("ｱｲｳ"),   QStringLiteral("アイウ"),
-                               QStringLiteral("あいう"), QStringLiteral("\u3000abc\u3000"),
+    const QStringList expected{QStringLiteral("abc"),           QStringLiteral("def"),
+                               QStringLiteral("ABC"),           QStringLiteral("ａｂｃ"),
+                               QStringLiteral("ｱｲｳ"),           QStringLiteral("アイウ"),
+                               QStringLiteral("あいう"),        QStringLiteral("\u3000abc\u3000"),
                                QString(40000, QLatin1Char('x'))};
     QCOMPARE(comboItems(w->FaceIcon), expected);
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
@@ -486,8 +486,7 @@ void TestShortText::everyWayOfClosingWritesTheListBack()
     auto w = makeMain({QStringLiteral("a"), QStringLiteral("b")});
     w->FaceIcon->setCurrentIndex(1);
     int rebuilt = 0;
-    connect(w->FaceIcon->model(), &QAbstractItemModel::rowsInserted, w.get(),
-            [&] { ++rebuilt; });
+    connect(w->FaceIcon->model(), &QAbstractItemModel::rowsInserted, w.get(), [&] { ++rebuilt; });
 
     const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
         clickItem(dlg.List1, 0);

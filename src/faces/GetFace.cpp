@@ -74,11 +74,12 @@ void GetFace::buildControls()
     platform::paintBoxBackground(facetext, platform::colour::LightYellow);
 
     SelectBtn = platform::makeButton(this, QStringLiteral("決定！！"), SelectPlace,
-                           QStringLiteral("SelectBtn"));
+                                     QStringLiteral("SelectBtn"));
     platform::paintButton(SelectBtn, platform::colour::Rose);
     kind = makeList(this, KindPlace, QStringLiteral("kind"));
     face = makeList(this, FacePlace, QStringLiteral("face"));
-    CloseBtn = platform::makeButton(this, QStringLiteral("閉じる"), ClosePlace, QStringLiteral("CloseBtn"));
+    CloseBtn = platform::makeButton(this, QStringLiteral("閉じる"), ClosePlace,
+                                    QStringLiteral("CloseBtn"));
 
     const std::array<QWidget *, 5> tabOrder{facetext, SelectBtn, kind, face, CloseBtn};
     for (std::size_t i = 1; i < tabOrder.size(); ++i)

@@ -40,9 +40,8 @@ frmMini::frmMini(Tesserin *main) : QWidget(nullptr), m_main(main)
     setObjectName(QStringLiteral("frmMini"));
     setAttribute(Qt::WA_DeleteOnClose);
     // A fixed frame with a close box only.
-    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint
-                   | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
-                   | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
+                   Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
     setWindowTitle(Caption);
     setWindowIcon(m_main->windowIcon());
     setFont(platform::uiFont());
@@ -56,12 +55,12 @@ frmMini::frmMini(Tesserin *main) : QWidget(nullptr), m_main(main)
     FaceIcon->setGeometry(FaceIconPlace);
     platform::makeShortTextBox(FaceIcon);
 
-    Command3 = makeButton(this, QStringLiteral("(^o^)"), Command3Place,
-                          platform::colour::LightPink, QStringLiteral("Command3"));
+    Command3 = makeButton(this, QStringLiteral("(^o^)"), Command3Place, platform::colour::LightPink,
+                          QStringLiteral("Command3"));
     Command2 = makeButton(this, QStringLiteral("コピー"), Command2Place,
                           platform::colour::CopyYellow, QStringLiteral("Command2"));
-    Command1 = makeButton(this, QStringLiteral("大きく"), Command1Place,
-                          platform::colour::Apricot, QStringLiteral("Command1"));
+    Command1 = makeButton(this, QStringLiteral("大きく"), Command1Place, platform::colour::Apricot,
+                          QStringLiteral("Command1"));
 
     setTabOrder(Doc, FaceIcon);
     setTabOrder(FaceIcon, Command3);

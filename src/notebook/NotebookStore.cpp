@@ -46,8 +46,8 @@ NotebookTexts read(QSettings &settings)
         texts.Info[i] = readText(settings, infoKey(i));
     settings.endGroup();
 
-    texts.locked = settings.value(SettingSection + QLatin1Char('/') + LockKey).toString()
-                   == LockedValue;
+    texts.locked =
+        settings.value(SettingSection + QLatin1Char('/') + LockKey).toString() == LockedValue;
 
     settings.beginGroup(DataSection);
     for (int n = 0; n < MaxShortTexts; ++n) {
@@ -75,8 +75,8 @@ QList<std::pair<QString, QString>> entries(const NotebookTexts &texts)
     for (int i = 0; i < count; ++i)
         e.append({data + shortTextKey(i), texts.shortTexts.at(i)});
     e.append({data + shortTextKey(count), QString()});
-    e.append({SettingSection + QLatin1Char('/') + LockKey,
-              texts.locked ? LockedValue : UnlockedValue});
+    e.append(
+        {SettingSection + QLatin1Char('/') + LockKey, texts.locked ? LockedValue : UnlockedValue});
     return e;
 }
 

@@ -28,9 +28,9 @@ inline const QString LockKey = QStringLiteral("Lock");
 inline const QString LockedValue = QStringLiteral("lock");
 inline const QString UnlockedValue = QStringLiteral("unlock");
 
-QString bodyKey(int slot);  // "str1".."str3" for slots 0..2
-QString titleKey(int slot); // "Title1".."Title3"
-QString infoKey(int index); // "info0".."info2"
+QString bodyKey(int slot);       // "str1".."str3" for slots 0..2
+QString titleKey(int slot);      // "Title1".."Title3"
+QString infoKey(int index);      // "info0".."info2"
 QString shortTextKey(int index); // "tanbun0", "tanbun1", ...
 
 // Reads the store as the program starts: a missing key is an empty text; the short texts end at

@@ -1,8 +1,8 @@
 #include "notebook/Tesserin.h"
 
 #include "faces/GetFace.h"
-#include "notebook/AppIcon.h"
 #include "mini/frmMini.h"
+#include "notebook/AppIcon.h"
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
 #include "platform/BodyText.h"
@@ -50,9 +50,8 @@ struct Place
     QRect rect() const { return platform::twipsRect(left, top, width, height); }
 };
 
-constexpr std::array<Place, 3> InfoPlace{{{1575, 180, 5130, 285},
-                                          {1575, 580, 5130, 285},
-                                          {1575, 980, 5130, 285}}};
+constexpr std::array<Place, 3> InfoPlace{
+    {{1575, 180, 5130, 285}, {1575, 580, 5130, 285}, {1575, 980, 5130, 285}}};
 constexpr Place TitlePlace{1575, 1380, 5130, 285};
 constexpr Place BodyPlace{1575, 1800, 5130, 2205};
 constexpr std::array<Place, 5> LabelPlace{{{270, 210, 1215, 300},
@@ -60,10 +59,9 @@ constexpr std::array<Place, 5> LabelPlace{{{270, 210, 1215, 300},
                                            {270, 1020, 1215, 300},
                                            {255, 1425, 1215, 300},
                                            {255, 1905, 1215, 300}}};
-const std::array<QString, 5> LabelCaption{QStringLiteral("ハンドル："),
-                                          QStringLiteral("メールアドレス："),
-                                          QStringLiteral("URL(Open)："),
-                                          QStringLiteral("タイトル："), QStringLiteral("本文：")};
+const std::array<QString, 5> LabelCaption{
+    QStringLiteral("ハンドル："), QStringLiteral("メールアドレス："), QStringLiteral("URL(Open)："),
+    QStringLiteral("タイトル："), QStringLiteral("本文：")};
 constexpr std::array<Place, 5> CopyPlace{{{6840, 180, 795, 285},
                                           {6840, 580, 795, 285},
                                           {6840, 980, 795, 285},
@@ -72,9 +70,8 @@ constexpr std::array<Place, 5> CopyPlace{{{6840, 180, 795, 285},
 constexpr Place ClearPlace{6825, 3570, 795, 375};
 constexpr Place FaceIconPlace{1605, 4125, 1725, 300};
 constexpr Place FaceButtonPlace{3375, 4125, 495, 345};
-constexpr std::array<Place, 3> SlotPlace{{{3990, 4170, 825, 300},
-                                          {4942, 4170, 825, 300},
-                                          {5910, 4170, 825, 300}}};
+constexpr std::array<Place, 3> SlotPlace{
+    {{3990, 4170, 825, 300}, {4942, 4170, 825, 300}, {5910, 4170, 825, 300}}};
 const std::array<QString, 3> SlotCaption{QStringLiteral("①"), QStringLiteral("②"),
                                          QStringLiteral("③")};
 constexpr Place SitePlace{968, 4605, 1410, 465};
@@ -82,10 +79,9 @@ constexpr Place EndPlace{3308, 4620, 1215, 465};
 constexpr Place MiniPlace{5648, 4620, 1215, 465};
 
 const std::array<QString, 5> CopyMenuCaption{
-    QStringLiteral("ハンドルコピー"), QStringLiteral("アドレスコピー"),
-    QStringLiteral("URLコピー"), QStringLiteral("タイトルコピー"), QStringLiteral("本文コピー")};
-const std::array<Qt::Key, 5> CopyKey{Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8,
-                                     Qt::Key_F9};
+    QStringLiteral("ハンドルコピー"), QStringLiteral("アドレスコピー"), QStringLiteral("URLコピー"),
+    QStringLiteral("タイトルコピー"), QStringLiteral("本文コピー")};
+const std::array<Qt::Key, 5> CopyKey{Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F9};
 
 // Buttons without a Tab stop still take the focus when clicked, as such buttons do.
 QPushButton *makeButton(QWidget *parent, const QString &caption, const Place &place,
@@ -157,9 +153,9 @@ void Tesserin::buildControls(QWidget *client)
     }
 
     for (int i = 0; i < 5; ++i)
-        Command3[i] = makeButton(client, QStringLiteral("コピー"), CopyPlace[i],
-                                 platform::colour::CopyYellow, false,
-                                 QStringLiteral("Command3_%1").arg(i));
+        Command3[i] =
+            makeButton(client, QStringLiteral("コピー"), CopyPlace[i], platform::colour::CopyYellow,
+                       false, QStringLiteral("Command3_%1").arg(i));
     Command2 = makeButton(client, QStringLiteral("クリア"), ClearPlace,
                           platform::colour::LightGreen, false, QStringLiteral("Command2"));
 
@@ -174,22 +170,22 @@ void Tesserin::buildControls(QWidget *client)
     m_slotGroup = new QButtonGroup(this);
     m_slotGroup->setExclusive(true);
     for (int i = 0; i < 3; ++i) {
-        DocSelect[i] = makeButton(client, SlotCaption[i], SlotPlace[i],
-                                  platform::colour::LightGreen, false,
-                                  QStringLiteral("DocSelect%1").arg(i));
+        DocSelect[i] =
+            makeButton(client, SlotCaption[i], SlotPlace[i], platform::colour::LightGreen, false,
+                       QStringLiteral("DocSelect%1").arg(i));
         DocSelect[i]->setCheckable(true);
         m_slotGroup->addButton(DocSelect[i], i);
     }
 
-    SiteLink = makeButton(client, QStringLiteral("Brookfen"), SitePlace,
-                          platform::colour::Apricot, true, QStringLiteral("SiteLink"));
+    SiteLink = makeButton(client, QStringLiteral("Brookfen"), SitePlace, platform::colour::Apricot,
+                          true, QStringLiteral("SiteLink"));
     Command1 = makeButton(client, QStringLiteral("おわり"), EndPlace, platform::colour::Apricot,
                           false, QStringLiteral("Command1"));
     Command4 = makeButton(client, QStringLiteral("小さくする"), MiniPlace,
                           platform::colour::Apricot, true, QStringLiteral("Command4"));
 
     // Tab visits only these, in this order, and comes round again.
-    const std::array<QWidget *, 9> tabOrder{Info[0], Info[1], Info[2],  Doc0,    Doc1,
+    const std::array<QWidget *, 9> tabOrder{Info[0],  Info[1], Info[2],  Doc0,    Doc1,
                                             FaceIcon, facebtn, SiteLink, Command4};
     for (std::size_t i = 0; i + 1 < tabOrder.size(); ++i)
         setTabOrder(tabOrder[i], tabOrder[i + 1]);

@@ -4,7 +4,9 @@
 
 namespace platform {
 
-ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
+ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+}
 
 void ClickLabel::mousePressEvent(QMouseEvent *event)
 {
@@ -14,8 +16,8 @@ void ClickLabel::mousePressEvent(QMouseEvent *event)
 
 void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
 {
-    const bool click = m_pressed && event->button() == Qt::LeftButton
-                       && rect().contains(event->position().toPoint());
+    const bool click = m_pressed && event->button() == Qt::LeftButton &&
+                       rect().contains(event->position().toPoint());
     m_pressed = false;
     QLabel::mouseReleaseEvent(event);
     if (click)

@@ -1,8 +1,8 @@
 #include "platform/DesktopOpen.h"
 
 #ifdef Q_OS_WIN
-#include <windows.h>
 #include <shellapi.h>
+#include <windows.h>
 #else
 #include <QProcess>
 #endif
@@ -30,8 +30,8 @@ void desktopOpen(const QString &target)
     }
 #ifdef Q_OS_WIN
     // The wide interface hands over every character of the target.
-    ShellExecuteW(GetDesktopWindow(), L"open", reinterpret_cast<LPCWSTR>(target.utf16()),
-                  nullptr, L"", SW_SHOW);
+    ShellExecuteW(GetDesktopWindow(), L"open", reinterpret_cast<LPCWSTR>(target.utf16()), nullptr,
+                  L"", SW_SHOW);
 #else
     // No shell in between: the target is one argument, whatever it holds.
     QProcess::startDetached(QStringLiteral("xdg-open"), {target});

@@ -18,8 +18,8 @@ bool isPlainKeyPart(QStringView part)
         return false;
     for (QChar c : part) {
         const char16_t u = c.unicode();
-        const bool ok = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') || (u >= '0' && u <= '9')
-                        || u == '-' || u == '.' || u == '_' || u == '~';
+        const bool ok = (u >= 'a' && u <= 'z') || (u >= 'A' && u <= 'Z') ||
+                        (u >= '0' && u <= '9') || u == '-' || u == '.' || u == '_' || u == '~';
         if (!ok)
             return false;
     }
@@ -37,8 +37,8 @@ std::optional<std::pair<QString, QString>> splitKey(const QString &key)
     }
     const QString section = key.left(slash);
     const QString name = key.mid(slash + 1);
-    if (!isPlainKeyPart(section) || !isPlainKeyPart(name)
-        || section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
+    if (!isPlainKeyPart(section) || !isPlainKeyPart(name) ||
+        section.compare(QLatin1String("General"), Qt::CaseInsensitive) == 0)
         return std::nullopt;
     return std::pair{section, name};
 }
@@ -74,12 +74,23 @@ std::optional<QByteArray> iniEscapedString(const QString &value)
     for (const char *p = run; p != end; ++p) {
         const char *escape = nullptr;
         switch (*p) {
-        case '\t': escape = "\\t"; break;
-        case '\r': escape = "\\r"; break;
-        case '\n': escape = "\\n"; break;
-        case '"': escape = "\\\""; break;
-        case '\\': escape = "\\\\"; break;
-        default: continue;
+        case '\t':
+            escape = "\\t";
+            break;
+        case '\r':
+            escape = "\\r";
+            break;
+        case '\n':
+            escape = "\\n";
+            break;
+        case '"':
+            escape = "\\\"";
+            break;
+        case '\\':
+            escape = "\\\\";
+            break;
+        default:
+            continue;
         }
         out.append(run, p - run);
         out.append(escape, 2);

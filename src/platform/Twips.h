@@ -7,7 +7,10 @@ namespace platform {
 
 // Layout tables are in twips; 15 twips make one pixel at 96 dpi. Each number is rounded to the
 // nearest pixel on its own, so 4942 twips is 329 px and 968 is 65.
-constexpr int twipsToPixels(int twips) { return (twips * 2 + 15) / 30; }
+constexpr int twipsToPixels(int twips)
+{
+    return (twips * 2 + 15) / 30;
+}
 
 constexpr QRect twipsRect(int left, int top, int width, int height)
 {
