@@ -42,7 +42,7 @@ def start_xvfb(tmp):
     read_fd, write_fd = os.pipe()
     proc = subprocess.Popen(
         ["Xvfb", "-displayfd", str(write_fd), "-screen", "0", "1920x1200x24",
-         "-nolisten", "tcp", "-br"],
+         "-nolisten", "tcp", "-noreset", "-br"],
         pass_fds=(write_fd,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_fd)
     number = b""

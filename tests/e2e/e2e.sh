@@ -61,8 +61,9 @@ ini="$work/config/Tesserin/Tesserin.conf"
 
 # ---- the X server ---------------------------------------------------------------------------
 step="starting Xvfb"
-# -displayfd lets Xvfb choose a free display number and tell it.
-Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp 3>"$work/display" >"$work/xvfb.log" 2>&1 &
+# -displayfd lets Xvfb choose a free display number and tell it; -noreset keeps it from resetting
+# (and refusing connections for a moment) whenever its last client leaves.
+Xvfb -displayfd 3 -screen 0 1920x1200x24 -nolisten tcp -noreset 3>"$work/display" >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 wait_until 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
 export DISPLAY=":$(head -n1 "$work/display")"
