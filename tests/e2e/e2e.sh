@@ -101,8 +101,16 @@ start_program() {
 # Twips to pixels, each number rounded on its own as the program does.
 px() { echo $((($1 * 2 + 15) / 30)); }
 
-# click_at X Y: a click at screen coordinates.
-click_at() { xdotool mousemove --sync "$1" "$2" click 1; }
+# click_at X Y: a click at screen coordinates. "mousemove --sync" waits for a motion that never
+# comes when the pointer is there already, so it moves only when needed.
+click_at() {
+  local X Y SCREEN WINDOW
+  eval "$(xdotool getmouselocation --shell)"
+  if [ "$X" != "$1" ] || [ "$Y" != "$2" ]; then
+    xdotool mousemove --sync "$1" "$2"
+  fi
+  xdotool click 1
+}
 
 # click_control LEFT TOP WIDTH HEIGHT: a click in the middle of a main-window control (twips).
 click_control() {
