@@ -386,8 +386,26 @@ void TestMini::emoticonButtonOpensThePickerOnDoc()
     QVERIFY(mini->isVisible());
     QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("body"));
     QVERIFY(!w->isVisible());
+
+    // A choice goes into the mini window's text at its caret, not into the hidden body.
+    QTextCursor caret = mini->Doc->textCursor();
+    caret.setPosition(2);
+    mini->Doc->setTextCursor(caret);
+    fixture::onModal([](QWidget *modal) {
+        auto *text = modal->findChild<QLineEdit *>(QStringLiteral("facetext"));
+        auto *select = modal->findChild<QPushButton *>(QStringLiteral("SelectBtn"));
+        QVERIFY(text && select);
+        QTest::sendKeyEvent(QTest::Click, text, Qt::Key_unknown, QStringLiteral("(・∀・)"),
+                            Qt::NoModifier);
+        QTest::mouseClick(select, Qt::LeftButton);
+    });
+    QTest::mouseClick(mini->Command3, Qt::LeftButton);
+    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("bo(・∀・)dy"));
+    QCOMPARE(mini->Doc->textCursor().position(), 2 + 5);
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body"));
     mini->close();
     QTRY_VERIFY(mini.isNull());
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("bo(・∀・)dy"));
 }
 
 void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
