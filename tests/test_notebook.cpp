@@ -9,6 +9,8 @@
 #include "platform/Look.h"
 #include "platform/SystemEnd.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QAction>
 #include <QClipboard>
 #include <QComboBox>
@@ -16,6 +18,7 @@
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
+#include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -76,6 +79,7 @@ private slots:
     void unwritableStoreIsNotASilentLoss();
     void systemEndSavesDrafts();
     void instanceLockAdmitsOneAndSurvivesCrash();
+    void everyControlHasAnAccessibleName();
 
 private:
     QTemporaryDir m_dir;
@@ -202,13 +206,29 @@ void TestNotebook::storeRoundTripsAwkwardTexts()
     t.Info = {awkward[4], awkward[5], awkward[6]};
     t.SlotBody = {FinishText(awkward[0]), FinishText(awkward[7]), FinishText(awkward[11])};
     t.shortTexts = awkward;
-    const QString big = QString(1024 * 1024 / 8, QChar(u'字')).repeated(8);
-    t.SlotBody[2] = FinishText(big + CrLf + big);
+
+    // Through Qt's own writer (the registry's path) and through the program's one-pass writer.
     {
         QSettings s(m_ini, QSettings::IniFormat);
         store::write(s, t);
     }
-    QSettings s(m_ini, QSettings::IniFormat);
+    {
+        QSettings s(m_ini, QSettings::IniFormat);
+        const NotebookTexts back = store::read(s);
+        QCOMPARE(back.SlotTitle, t.SlotTitle);
+        QCOMPARE(back.Info, t.Info);
+        QCOMPARE(back.SlotBody, t.SlotBody);
+        QCOMPARE(back.shortTexts, t.shortTexts);
+    }
+
+    const QString big = QString(1024 * 1024 / 8, QChar(u'字')).repeated(8);
+    t.SlotBody[2] = FinishText(big + CrLf + QStringLiteral("\t\"") + big);
+    const QString other = m_dir.filePath(QStringLiteral("awkward-one-pass.ini"));
+    {
+        QSettings s(other, QSettings::IniFormat);
+        QVERIFY(store::save(s, t));
+    }
+    QSettings s(other, QSettings::IniFormat);
     const NotebookTexts back = store::read(s);
     QCOMPARE(back.SlotTitle, t.SlotTitle);
     QCOMPARE(back.Info, t.Info);
@@ -916,6 +936,60 @@ void TestNotebook::instanceLockAdmitsOneAndSurvivesCrash()
     }
     platform::InstanceLock afterCrash(stale);
     QVERIFY(afterCrash.tryLock());
+}
+
+namespace {
+// The names a screen reader gives the window's controls, failing on any control without one.
+QStringList accessibleNames(QWidget *window)
+{
+    QStringList names;
+    for (QWidget *child : window->findChildren<QWidget *>()) {
+        const bool control = qobject_cast<QAbstractButton *>(child) ||
+                             qobject_cast<QLineEdit *>(child) ||
+                             qobject_cast<QPlainTextEdit *>(child) ||
+                             qobject_cast<QComboBox *>(child) || qobject_cast<QListWidget *>(child);
+        if (!control || child->objectName().isEmpty() ||
+            child->objectName().startsWith(QLatin1String("qt_")))
+            continue;
+        QAccessibleInterface *a = QAccessible::queryAccessibleInterface(child);
+        const QString name = a ? a->text(QAccessible::Name) : QString();
+        if (name.trimmed().isEmpty())
+            qWarning("no accessible name: %s", qPrintable(child->objectName()));
+        names << name;
+    }
+    return names;
+}
+} // namespace
+
+void TestNotebook::everyControlHasAnAccessibleName()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    const QStringList mainNames = accessibleNames(&w);
+    QCOMPARE(mainNames.size(), 19);
+    QVERIFY(!mainNames.contains(QString()));
+    // Five "コピー" buttons, yet five different names.
+    QCOMPARE(QSet<QString>(mainNames.begin(), mainNames.end()).size(), mainNames.size());
+    QVERIFY(mainNames.contains(QStringLiteral("本文をコピー")));
+
+    QStringList sideNames;
+    fixture::onModal([&](QWidget *m) {
+        sideNames << accessibleNames(m);
+        m->close();
+    });
+    QTest::mouseClick(w.facebtn, Qt::LeftButton);
+    fixture::onModal([&](QWidget *m) {
+        sideNames << accessibleNames(m);
+        m->close();
+    });
+    w.FaceSet->trigger();
+    QTest::mouseClick(w.Command4, Qt::LeftButton);
+    QVERIFY(w.mini());
+    sideNames << accessibleNames(w.mini());
+    QCOMPARE(sideNames.size(), 5 + 5 + 5);
+    QVERIFY(!sideNames.contains(QString()));
+    w.mini()->close();
 }
 
 QTEST_MAIN(TestNotebook)

@@ -68,6 +68,7 @@ void GetFace::buildControls()
 {
     facetext = new QLineEdit(this);
     facetext->setObjectName(QStringLiteral("facetext"));
+    facetext->setAccessibleName(QStringLiteral("挿入する顔文字"));
     facetext->setGeometry(FaceTextPlace);
     facetext->setMaxLength(std::numeric_limits<int>::max());
     facetext->setFont(platform::faceFont(FaceTextPoints));
@@ -78,6 +79,8 @@ void GetFace::buildControls()
     platform::paintButton(SelectBtn, platform::colour::Rose);
     kind = makeList(this, KindPlace, QStringLiteral("kind"));
     face = makeList(this, FacePlace, QStringLiteral("face"));
+    kind->setAccessibleName(QStringLiteral("グループ"));
+    face->setAccessibleName(QStringLiteral("顔文字"));
     CloseBtn = platform::makeButton(this, QStringLiteral("閉じる"), ClosePlace,
                                     QStringLiteral("CloseBtn"));
 

@@ -49,14 +49,17 @@ frmMini::frmMini(Tesserin *main) : QWidget(nullptr), m_main(main)
     platform::paintBackground(this, platform::colour::Teal);
 
     Doc = platform::makeBodyBox(this, DocPlace, QStringLiteral("Doc"));
+    Doc->setAccessibleName(QStringLiteral("本文"));
 
     FaceIcon = new QComboBox(this);
     FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
+    FaceIcon->setAccessibleName(QStringLiteral("短文"));
     FaceIcon->setGeometry(FaceIconPlace);
     platform::makeShortTextBox(FaceIcon);
 
     Command3 = makeButton(this, QStringLiteral("(^o^)"), Command3Place, platform::colour::LightPink,
                           QStringLiteral("Command3"));
+    Command3->setAccessibleName(QStringLiteral("顔文字"));
     Command2 = makeButton(this, QStringLiteral("コピー"), Command2Place,
                           platform::colour::CopyYellow, QStringLiteral("Command2"));
     Command1 = makeButton(this, QStringLiteral("大きく"), Command1Place, platform::colour::Apricot,

@@ -81,6 +81,13 @@ constexpr Place MiniPlace{5648, 4620, 1215, 465};
 const std::array<QString, 5> CopyMenuCaption{
     QStringLiteral("ハンドルコピー"), QStringLiteral("アドレスコピー"), QStringLiteral("URLコピー"),
     QStringLiteral("タイトルコピー"), QStringLiteral("本文コピー")};
+// What a screen reader says for the boxes and for the buttons whose caption alone is ambiguous.
+const std::array<QString, 5> FieldName{QStringLiteral("ハンドル"), QStringLiteral("メールアドレス"),
+                                       QStringLiteral("URL"), QStringLiteral("タイトル"),
+                                       QStringLiteral("本文")};
+const QString ShortTextName = QStringLiteral("短文");
+const QString FaceButtonName = QStringLiteral("顔文字");
+
 const std::array<Qt::Key, 5> CopyKey{Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F9};
 
 // Buttons without a Tab stop still take the focus when clicked, as such buttons do.
@@ -140,6 +147,9 @@ void Tesserin::buildControls(QWidget *client)
     Doc0 = makeLineEdit(client, TitlePlace, QStringLiteral("Doc0"));
 
     Doc1 = platform::makeBodyBox(client, BodyPlace.rect(), QStringLiteral("Doc1"));
+    const std::array<QWidget *, 5> fields{Info[0], Info[1], Info[2], Doc0, Doc1};
+    for (int i = 0; i < 5; ++i)
+        fields[i]->setAccessibleName(FieldName[i]);
 
     for (int i = 0; i < 5; ++i) {
         auto *label = new platform::ClickLabel(LabelCaption[i], client);
@@ -152,10 +162,12 @@ void Tesserin::buildControls(QWidget *client)
         Label1[i] = label;
     }
 
-    for (int i = 0; i < 5; ++i)
+    for (int i = 0; i < 5; ++i) {
         Command3[i] =
             makeButton(client, QStringLiteral("コピー"), CopyPlace[i], platform::colour::CopyYellow,
                        false, QStringLiteral("Command3_%1").arg(i));
+        Command3[i]->setAccessibleName(FieldName[i] + QStringLiteral("をコピー"));
+    }
     Command2 = makeButton(client, QStringLiteral("クリア"), ClearPlace,
                           platform::colour::LightGreen, false, QStringLiteral("Command2"));
 
@@ -163,9 +175,11 @@ void Tesserin::buildControls(QWidget *client)
     FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
     FaceIcon->setGeometry(FaceIconPlace.rect());
     platform::makeShortTextBox(FaceIcon);
+    FaceIcon->setAccessibleName(ShortTextName);
 
     facebtn = makeButton(client, QStringLiteral("(^o^)"), FaceButtonPlace,
                          platform::colour::LightPink, true, QStringLiteral("facebtn"));
+    facebtn->setAccessibleName(FaceButtonName);
 
     m_slotGroup = new QButtonGroup(this);
     m_slotGroup->setExclusive(true);

@@ -50,6 +50,7 @@ frmFace::frmFace(Tesserin *main) : QDialog(nullptr), m_main(main)
 
     List1 = new QListWidget(this);
     List1->setObjectName(QStringLiteral("List1"));
+    List1->setAccessibleName(QStringLiteral("短文一覧"));
     List1->setGeometry(List1Place);
     List1->setSelectionMode(QAbstractItemView::SingleSelection);
     List1->setSortingEnabled(false);
@@ -58,6 +59,7 @@ frmFace::frmFace(Tesserin *main) : QDialog(nullptr), m_main(main)
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
+    Text1->setAccessibleName(QStringLiteral("短文"));
     Text1->setGeometry(Text1Place);
     Text1->setMaxLength(std::numeric_limits<int>::max());
     platform::paintBoxBackground(Text1, platform::colour::LightYellow);
