@@ -82,13 +82,7 @@ frmMini::frmMini(Tesserin *main) : QWidget(nullptr), m_main(main)
 
 void frmMini::Form_Load()
 {
-    const QComboBox *source = m_main->FaceIcon;
-    QStringList items;
-    items.reserve(source->count());
-    for (int i = 0; i < source->count(); ++i)
-        items.append(source->itemText(i));
-    FaceIcon->addItems(items);
-    FaceIcon->setCurrentIndex(-1); // filling made the first item current
+    platform::setShortTexts(FaceIcon, platform::shortTexts(m_main->FaceIcon));
 
     platform::setBodyText(Doc, platform::bodyText(m_main->Doc1));
 }

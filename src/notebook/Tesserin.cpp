@@ -270,8 +270,7 @@ void Tesserin::LoadSettings()
         Info[i]->setText(texts.Info[i]);
     if (texts.locked)
         LockText->trigger(); // flips the check mark, then runs LockText_Click
-    FaceIcon->addItems(texts.shortTexts);
-    FaceIcon->setCurrentIndex(-1);
+    platform::setShortTexts(FaceIcon, texts.shortTexts);
 }
 
 void Tesserin::showEvent(QShowEvent *event)
@@ -316,9 +315,7 @@ void Tesserin::Form_QueryUnload()
     texts.SlotTitle = SlotTitle;
     for (int i = 0; i < 3; ++i)
         texts.Info[i] = Info[i]->text();
-    texts.shortTexts.reserve(FaceIcon->count());
-    for (int i = 0; i < FaceIcon->count(); ++i)
-        texts.shortTexts.append(FaceIcon->itemText(i));
+    texts.shortTexts = platform::shortTexts(FaceIcon);
     texts.locked = LockText->isChecked();
 
     // A store that cannot be written is not a silent loss: the user may try again. The system

@@ -36,4 +36,20 @@ void makeShortTextBox(QComboBox *box)
     box->installEventFilter(new WheelBlocker(box));
 }
 
+QStringList shortTexts(const QComboBox *box)
+{
+    QStringList texts;
+    texts.reserve(box->count());
+    for (int i = 0; i < box->count(); ++i)
+        texts.append(box->itemText(i));
+    return texts;
+}
+
+void setShortTexts(QComboBox *box, const QStringList &texts)
+{
+    box->clear();
+    box->addItems(texts);
+    box->setCurrentIndex(-1);
+}
+
 } // namespace platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <QStringList>
+
 class QComboBox;
 
 namespace platform {
@@ -8,5 +10,11 @@ namespace platform {
 // wheel over the closed box chooses nothing (a wheel turn would otherwise pour texts into the
 // body while the user scrolls). Choosing by the drop-down list or the arrow keys still works.
 void makeShortTextBox(QComboBox *box);
+
+// The box's items, in order.
+QStringList shortTexts(const QComboBox *box);
+
+// Replaces the box's items; the box then shows nothing (filling would make the first current).
+void setShortTexts(QComboBox *box, const QStringList &texts);
 
 } // namespace platform

@@ -3,6 +3,7 @@
 #include "notebook/Tesserin.h"
 #include "platform/Controls.h"
 #include "platform/Look.h"
+#include "platform/ShortTextBox.h"
 #include "platform/Twips.h"
 #include "shorttext/ShortTextRules.h"
 
@@ -98,15 +99,9 @@ void frmFace::showEvent(QShowEvent *event)
 
 void frmFace::Form_Load()
 {
-    const QComboBox *faceIcon = m_main->FaceIcon;
-    QStringList copy;
-    copy.reserve(faceIcon->count());
-    for (int i = 0; i < faceIcon->count(); ++i)
-        copy.append(faceIcon->itemText(i));
-
     const QSignalBlocker blocker(List1);
     List1->clear();
-    List1->addItems(copy);
+    List1->addItems(platform::shortTexts(m_main->FaceIcon));
     List1->setCurrentRow(-1);
     List1->clearSelection();
     Text1->clear();
@@ -130,10 +125,7 @@ void frmFace::Form_QueryUnload()
         return;
     m_open = false;
 
-    QComboBox *faceIcon = m_main->FaceIcon;
-    faceIcon->clear();
-    faceIcon->addItems(items());
-    faceIcon->setCurrentIndex(-1);
+    platform::setShortTexts(m_main->FaceIcon, items());
 }
 
 // Escape would reject the dialog; this window has no cancel button and closes only by "終了"
