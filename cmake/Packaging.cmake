@@ -21,8 +21,9 @@ string(CONCAT CPACK_DEBIAN_PACKAGE_DEPENDS
     "libc6 (>= 2.34), libstdc++6 (>= 12), libgcc-s1, "
     "libqt6widgets6 (>= 6.4), libqt6gui6 (>= 6.4), libqt6core6 (>= 6.4), "
     "fonts-ipafont-gothic, xdg-utils")
-# ibus works through Qt's own plugin; fcitx5 needs its Qt 6 front end.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fcitx5-frontend-qt6")
+# ibus works through Qt's own plugin; fcitx5 needs its Qt 6 front end. Qt's translations are
+# large and only put the text boxes' menus in Japanese.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fcitx5-frontend-qt6, qt6-translations-l10n")
 
 # face.txt is the user's to edit: in the package it is the conffile /etc/tesserin/face.txt,
 # which dpkg never overwrites silently, and lib/tesserin/face.txt links to it. The script moves

@@ -8,6 +8,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/Look.h"
 #include "platform/SystemEnd.h"
+#include "platform/UiLanguage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -17,12 +18,14 @@
 #include <QFile>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QLibraryInfo>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
@@ -49,6 +52,44 @@ QString stored(const QString &iniPath, const QString &key)
     QSettings s(iniPath, QSettings::IniFormat);
     return s.value(key).toString();
 }
+
+// The open pop-up menu's command whose caption is Qt's own (translated or not) for a line edit.
+QAction *lineEditMenuAction(const char *qtCaption)
+{
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    if (!menu)
+        return nullptr;
+    for (QAction *a : menu->actions())
+        if (a->text().section(QLatin1Char('\t'), 0, 0) == QLineEdit::tr(qtCaption))
+            return a;
+    return nullptr;
+}
+
+// Clicks a command of the open pop-up menu with the mouse.
+void clickMenuItem(QAction *action)
+{
+    auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
+    QVERIFY(menu && action);
+    QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(action).center());
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+}
+
+// A right-click as a person makes it: the press gives an unfocused box the focus, then the
+// box's own context menu opens.
+void rightClick(QWidget *box)
+{
+    // Through the window, as the window system delivers it: the press opens the menu.
+    const QPoint at = box->mapTo(box->window(), QPoint(box->width() - 8, box->height() / 2));
+    QTest::mouseClick(box->window()->windowHandle(), Qt::RightButton, {}, at);
+    QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
+}
+
+// Text stands out from its background: their greys lie far apart.
+bool readable(const QPalette &p, QPalette::ColorGroup group, QPalette::ColorRole text,
+              QPalette::ColorRole back)
+{
+    return qAbs(qGray(p.color(group, text).rgb()) - qGray(p.color(group, back).rgb())) >= 100;
+}
 } // namespace
 
 class TestNotebook : public QObject
@@ -67,6 +108,7 @@ private slots:
     void menusAndShortcuts();
     void tabOrderSkipsButtons();
     void personalDetailsSelectWholeTextOnFocus();
+    void focusComingBackKeepsTheCaret();
     void slotSwitchKeepsEveryDraft();
     void clearAsksFirstAndClearsOnlyTheBody();
     void copyCommandsPutFieldsOnClipboard();
@@ -80,6 +122,9 @@ private slots:
     void systemEndSavesDrafts();
     void instanceLockAdmitsOneAndSurvivesCrash();
     void everyControlHasAnAccessibleName();
+    void readableUnderADarkPalette();
+    // Last: it installs Qt's translation and the font for the rest of the program.
+    void qtMenusInJapaneseAndTheProgramFont();
 
 private:
     QTemporaryDir m_dir;
@@ -340,6 +385,16 @@ void TestNotebook::layoutMatchesTheTables()
     QWidget *client = w.centralWidget();
     QCOMPARE(client->size(), QSize(522, 344));
     QCOMPARE(client->palette().color(QPalette::Window), QColor(0, 128, 128));
+    // Enlarged, the window is teal around the controls; smaller, the controls stay put.
+    const QRect bodyPlace = w.Doc1->geometry();
+    w.resize(w.size() + QSize(200, 150));
+    QTRY_COMPARE(client->size(), QSize(722, 494));
+    const QImage shot = w.grab().toImage();
+    QCOMPARE(shot.pixelColor(shot.width() - 3, shot.height() - 3), QColor(0, 128, 128));
+    QCOMPARE(w.Doc1->geometry(), bodyPlace);
+    w.resize(300, 200);
+    QTRY_COMPARE(client->width(), 300);
+    QCOMPARE(w.Doc1->geometry(), bodyPlace);
     QVERIFY(!w.windowIcon().isNull());
     QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
     QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
@@ -491,6 +546,63 @@ void TestNotebook::personalDetailsSelectWholeTextOnFocus()
     QCOMPARE(w.Doc1->textCursor().hasSelection(), false);
 }
 
+void TestNotebook::focusComingBackKeepsTheCaret()
+{
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    putClipboard(QStringLiteral("XYZ"));
+
+    // The context menu of the box that has the focus pastes at the caret.
+    w.Doc0->setText(QStringLiteral("hello"));
+    w.Doc0->setFocus(); // the program moving the focus selects
+    QTRY_COMPARE(w.Doc0->selectedText(), QStringLiteral("hello"));
+    QCoreApplication::processEvents(); // the selection a click would need is made again
+    w.Doc0->end(false);
+    rightClick(w.Doc0);
+    clickMenuItem(lineEditMenuAction("&Paste"));
+    QCOMPARE(w.Doc0->text(), QStringLiteral("helloXYZ"));
+    // A right-click on a box without the focus is a move: the paste replaces its text.
+    w.Info[1]->setText(QStringLiteral("old"));
+    rightClick(w.Info[1]);
+    QCOMPARE(QApplication::focusWidget(), w.Info[1]);
+    clickMenuItem(lineEditMenuAction("&Paste"));
+    QCOMPARE(w.Info[1]->text(), QStringLiteral("XYZ"));
+
+    // A menu of the menu bar leaves the caret where it was.
+    w.Doc0->setText(QStringLiteral("hello"));
+    w.Doc0->setFocus();
+    QTRY_COMPARE(w.Doc0->selectedText(), QStringLiteral("hello"));
+    QCoreApplication::processEvents(); // the selection a click would need is made again
+    w.Doc0->setCursorPosition(2);
+    QTest::mouseClick(w.menuBar(), Qt::LeftButton, {},
+                      w.menuBar()->actionGeometry(w.CopyMenu->menuAction()).center());
+    QTRY_COMPARE(QApplication::activePopupWidget(), w.CopyMenu);
+    clickMenuItem(w.CopyData[3]);
+    QCOMPARE(clipboardText(), QStringLiteral("hello"));
+    QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("X"));
+    QCOMPARE(w.Doc0->text(), QStringLiteral("heXllo"));
+
+    // So does another window coming to the front and going again.
+    w.Info[0]->setText(QStringLiteral("name"));
+    w.Info[0]->setFocus();
+    QTRY_COMPARE(w.Info[0]->selectedText(), QStringLiteral("name"));
+    QCoreApplication::processEvents(); // the selection a click would need is made again
+    w.Info[0]->end(false);
+    {
+        QWidget other;
+        other.show();
+        other.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&other));
+    }
+    w.activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    QTest::qWait(10);
+    QCOMPARE(QApplication::focusWidget(), w.Info[0]);
+    QTest::keyClicks(w.Info[0], QStringLiteral("Z"));
+    QCOMPARE(w.Info[0]->text(), QStringLiteral("nameZ"));
+}
+
 void TestNotebook::slotSwitchKeepsEveryDraft()
 {
     Tesserin w(iniStore(m_ini));
@@ -633,13 +745,30 @@ void TestNotebook::bodyLineBreaksCrossTheBoxBoundary()
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
     QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc\r\n\r\n"));
 
-    // No-break space and U+2028 are the user's characters, not line breaks.
-    const QString odd = QStringLiteral("a\u00a0b\u2028c\r\nd\r\n");
-    platform::setBodyText(w.Doc1, odd);
-    QCOMPARE(platform::bodyText(w.Doc1), odd);
+    // Shift+Enter breaks the line as Enter does, and a pasted line or paragraph separator
+    // leaves the box as CR LF too; a no-break space stays what it is.
+    platform::setBodyText(w.Doc1, QString());
+    QTest::keyClicks(w.Doc1, QStringLiteral("abc"));
+    QTest::keyClick(w.Doc1, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(w.Doc1, QStringLiteral("def"));
+    QTest::keyClick(w.Doc1, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(w.Doc1, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(w.Doc1, Qt::Key_F9);
+    QCOMPARE(clipboardText(), QStringLiteral("abc\r\ndef\r\n"));
+    putClipboard(QStringLiteral("x\u2028y\u2029z\u00a0"));
+    QTest::keyClick(w.Doc1, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc\r\ndef\r\n\r\nx\r\ny\r\nz\u00a0"));
+    // The title is a single-line box: copied and stored as it stands.
+    w.Doc0->setText(QStringLiteral("t\u2028u"));
+    QTest::keyClick(w.Doc1, Qt::Key_F8);
+    QCOMPARE(clipboardText(), QStringLiteral("t\u2028u"));
     // A lone CR or LF from the store comes back as CR LF.
     platform::setBodyText(w.Doc1, QStringLiteral("x\ny\rz"));
     QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("x\r\ny\r\nz"));
+    platform::setBodyText(w.Doc1, QStringLiteral("a\u2028b"));
+    w.close();
+    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("a\r\nb\r\n"));
+    QCOMPARE(stored(m_ini, "Data/Title1"), QStringLiteral("t\u2028u"));
 }
 
 void TestNotebook::lockMakesOnlyPersonalDetailsReadOnly()
@@ -702,6 +831,11 @@ void TestNotebook::linksGoToTheShellUnchanged()
     QTest::mouseClick(w.SiteLink, Qt::LeftButton);
     QCOMPARE(opened.size(), 3);
     QVERIFY(opened.last().startsWith(QStringLiteral("http")));
+    // A double-click on the label opens once.
+    QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {},
+                       w.Label1[2]->mapTo(&w, w.Label1[2]->rect().center()));
+    QCOMPARE(opened.size(), 4);
+    QCOMPARE(opened.last(), QStringLiteral("  example.org/~me  "));
     QVERIFY(!QApplication::activeModalWidget());
 }
 
@@ -990,6 +1124,79 @@ void TestNotebook::everyControlHasAnAccessibleName()
     QCOMPARE(sideNames.size(), 5 + 5 + 5);
     QVERIFY(!sideNames.contains(QString()));
     w.mini()->close();
+}
+
+namespace {
+// Text and selection on every forced background of the window are readable: its boxes and lists,
+// its coloured buttons, its coloured labels.
+void checkReadable(QWidget *window)
+{
+    for (QWidget *w : window->findChildren<QWidget *>()) {
+        w->ensurePolished();
+        const QPalette &p = w->palette();
+        const QByteArray name = w->objectName().toLatin1();
+        const bool button = qobject_cast<QAbstractButton *>(w);
+        for (auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            if (button && p.isBrushSet(group, QPalette::Button))
+                QVERIFY2(readable(p, group, QPalette::ButtonText, QPalette::Button), name);
+            if (!button && p.isBrushSet(group, QPalette::Base)) {
+                QVERIFY2(readable(p, group, QPalette::Text, QPalette::Base), name);
+                QVERIFY2(readable(p, group, QPalette::HighlightedText, QPalette::Highlight), name);
+            }
+        }
+    }
+}
+} // namespace
+
+void TestNotebook::readableUnderADarkPalette()
+{
+    const QPalette normal = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(normal); });
+    // Breeze Dark's colours, as KDE sets them.
+    QPalette dark(QColor(252, 252, 252), QColor(49, 54, 59), QColor(70, 75, 80), QColor(20, 22, 24),
+                  QColor(40, 43, 47), QColor(252, 252, 252), QColor(252, 252, 252),
+                  QColor(27, 30, 32), QColor(35, 38, 41));
+    dark.setColor(QPalette::Highlight, QColor(61, 174, 233));
+    QApplication::setPalette(dark);
+
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    checkReadable(&w);
+    QStringList checked;
+    for (QAction *opener : {w.facedlg, w.FaceSet}) {
+        fixture::onModal([&](QWidget *m) {
+            checkReadable(m);
+            checked << m->objectName();
+            m->close();
+        });
+        opener->trigger();
+    }
+    QCOMPARE(checked, QStringList({QStringLiteral("GetFace"), QStringLiteral("frmFace")}));
+    QTest::mouseClick(w.Command4, Qt::LeftButton);
+    QVERIFY(w.mini());
+    checkReadable(w.mini());
+    w.mini()->close();
+}
+
+void TestNotebook::qtMenusInJapaneseAndTheProgramFont()
+{
+    const bool translated = platform::useJapaneseUi(*qApp);
+    QCOMPARE(translated, QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
+                                       QStringLiteral("/qtbase_ja.qm")));
+    Tesserin w(iniStore(m_ini));
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+    rightClick(w.Info[0]);
+    QAction *paste = lineEditMenuAction("&Paste");
+    QVERIFY(paste);
+    if (translated)
+        QVERIFY2(paste->text().startsWith(QStringLiteral("貼り付け")), qPrintable(paste->text()));
+    // A proportional font: "i" narrower than "W", which the fixed-width fallback never is.
+    const QFontMetrics menuFont(QApplication::activePopupWidget()->font());
+    QVERIFY(menuFont.horizontalAdvance(QStringLiteral("iiii")) <
+            menuFont.horizontalAdvance(QStringLiteral("WWWW")));
+    QApplication::activePopupWidget()->close();
 }
 
 QTEST_MAIN(TestNotebook)

@@ -8,8 +8,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 # xvfb, xdotool, xclip and x11-utils drive the end-to-end test; imagemagick saves a screenshot
-# when it fails.
-packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libbenchmark-dev
+# when it fails. qt6-translations-l10n puts Qt's own menus in Japanese.
+packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libbenchmark-dev qt6-translations-l10n
           fonts-ipafont-gothic xdg-utils xvfb xdotool xclip x11-utils imagemagick)
 missing=()
 for p in "${packages[@]}"; do

@@ -1,6 +1,7 @@
 #include "notebook/Tesserin.h"
 #include "platform/InstanceLock.h"
 #include "platform/SystemEnd.h"
+#include "platform/UiLanguage.h"
 
 #include <QApplication>
 
@@ -9,6 +10,7 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tesserin"));
     QApplication::setOrganizationName(QStringLiteral("Tesserin"));
+    platform::useJapaneseUi(app);
 
     // A second start ends quietly, before the store is read.
     platform::InstanceLock lock;

@@ -119,9 +119,10 @@ Tesserin::Tesserin(platform::StoreFactory openStore, QWidget *parent)
     setWindowIcon(appIcon());
     setFont(platform::uiFont());
 
+    // The client area fills whatever size the frame is given, so an enlarged window shows teal
+    // around the controls; a smaller one clips them.
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    client->setFixedSize(ClientSize);
     platform::paintBackground(client, platform::colour::Teal);
     setCentralWidget(client);
 
@@ -375,9 +376,26 @@ void Tesserin::DocSelect_Click(short Index)
     CurrentSlot = Index;
 }
 
+namespace {
+// The focus moved here from another control (Tab, Shift+Tab, a click, the program). It merely
+// came back after a context menu, a menu of the menu bar or the window's return to the front.
+bool movedBetweenControls(const QEvent *event)
+{
+    switch (static_cast<const QFocusEvent *>(event)->reason()) {
+    case Qt::TabFocusReason:
+    case Qt::BacktabFocusReason:
+    case Qt::MouseFocusReason:
+    case Qt::OtherFocusReason:
+        return true;
+    default:
+        return false;
+    }
+}
+} // namespace
+
 bool Tesserin::eventFilter(QObject *watched, QEvent *event)
 {
-    if (event->type() == QEvent::FocusIn) {
+    if (event->type() == QEvent::FocusIn && movedBetweenControls(event)) {
         for (short i = 0; i < 3; ++i)
             if (watched == Info[i])
                 Info_GotFocus(i);
@@ -389,7 +407,8 @@ bool Tesserin::eventFilter(QObject *watched, QEvent *event)
 
 namespace {
 // A click places the caret after the focus arrives; selecting from a zero-delay timer lets the
-// selection survive the press.
+// selection survive the press. A right press leaves the caret, so a context menu opened by the
+// click that brought the focus already acts on the whole text.
 void selectWholeText(QLineEdit *box)
 {
     box->selectAll();

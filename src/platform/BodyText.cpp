@@ -26,6 +26,7 @@ QString bodyText(const QPlainTextEdit *box)
 {
     QString raw = box->document()->toRawText();
     raw.replace(QChar::ParagraphSeparator, CrLf);
+    raw.replace(QChar::LineSeparator, CrLf);
     return raw;
 }
 

@@ -9,8 +9,8 @@ namespace platform {
 // The program's texts separate lines with CR LF; Qt's editors keep paragraphs. These three
 // functions are the one place where text enters and leaves a multi-line box.
 
-// The box's text with every paragraph break as CR LF. Read raw, so a no-break space and a
-// line separator U+2028 come out as they went in.
+// The box's text with every paragraph break and every line separator U+2028 (a paste can bring
+// one) as CR LF. Read raw, so a no-break space comes out as it went in.
 QString bodyText(const QPlainTextEdit *box);
 
 // Replaces the whole text. CR LF, a lone CR and a lone LF each become one line break.

@@ -24,4 +24,11 @@ void ClickLabel::mouseReleaseEvent(QMouseEvent *event)
         emit clicked();
 }
 
+// QWidget would hand the double-click on as another press.
+void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
+{
+    m_pressed = false;
+    event->accept();
+}
+
 } // namespace platform

@@ -4,7 +4,8 @@
 
 namespace platform {
 
-// A label that reports a click: a press and a release of the left button inside it.
+// A label that reports a click: a press and a release of the left button inside it. The second
+// press of a double-click is no click: one double-click reports one click.
 class ClickLabel : public QLabel
 {
     Q_OBJECT
@@ -17,6 +18,7 @@ signals:
 protected:
     void mousePressEvent(QMouseEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
 
 private:
     bool m_pressed = false;

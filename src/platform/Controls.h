@@ -14,7 +14,7 @@ QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &pl
                         const QString &name);
 
 // The multi-line body box of the main and mini windows: both scroll bars, no wrapping, pale
-// yellow, and Tab moves on instead of typing a tab.
+// yellow, Tab moves on instead of typing a tab, and Shift+Enter breaks the line as Enter does.
 QPlainTextEdit *makeBodyBox(QWidget *parent, const QRect &place, const QString &name);
 
 // Centres the window over the given area of the screen.

@@ -26,14 +26,16 @@ QFont uiFont();
 // The picker's list font, Japanese-styled wherever the program runs.
 QFont faceFont(qreal pointSize);
 
-// Buttons drawn in their own colour. A style sheet is used because several native styles ignore
-// the palette's button colour; it needs its border and pressed look spelled out.
+// Buttons drawn in their own colour, with black text (grey when disabled). A style sheet is
+// used because several native styles ignore the palette's button colour; it needs its border and
+// pressed look spelled out.
 void paintButton(QAbstractButton *button, const QColor &colour);
 
 // Background of a window's client area; its children keep their own.
 void paintBackground(QWidget *widget, const QColor &colour);
 
-// Background of a text box or list box.
+// Background of a text box or list box, with text and selection colours that stay readable on
+// it under a dark desktop palette.
 void paintBoxBackground(QWidget *box, const QColor &colour);
 
 // Text colour of a label whose background shows the window behind it.

@@ -57,7 +57,10 @@ depends=$(dpkg-deb -f "$deb" Depends)
 for dep in libqt6widgets6 libqt6gui6 libqt6core6 fonts-ipafont-gothic xdg-utils; do
   [[ ", $depends," == *", $dep "* || ", $depends," == *", $dep,"* ]] || fail "Depends lacks $dep: $depends"
 done
-[ "$(dpkg-deb -f "$deb" Recommends)" = "fcitx5-frontend-qt6" ] || fail "Recommends is not fcitx5-frontend-qt6"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+for rec in fcitx5-frontend-qt6 qt6-translations-l10n; do
+  [[ ", $recommends," == *", $rec,"* ]] || fail "Recommends lacks $rec: $recommends"
+done
 if $has_face; then
   grep -q ' ./usr/lib/tesserin/face.txt -> /etc/tesserin/face.txt$' "$work/contents" ||
     fail "lib/tesserin/face.txt is not a link to /etc/tesserin/face.txt"
