@@ -19,6 +19,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${TESSERIN_SITE_URL}")
 set(CPACK_STRIP_FILES ON)
+set(CPACK_TESSERIN_STRIP "${CMAKE_STRIP}")
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebStrip.cmake)
 # The C++ runtime and the Qt libraries it was built against (Debian 12's g++ 12 and Qt 6.4), a
 # Japanese font the program asks for by name, and xdg-open for URLs. Listed by hand rather than
 # by dpkg-shlibdeps so that packaging needs nothing beyond CMake.
@@ -36,7 +38,7 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-translations-l10n, qt6-wayland, fcitx5-
 # the file in the staging folder after the ordinary install, so `cmake --install` keeps a plain
 # file that a per-user install owns.
 if(EXISTS ${PROJECT_SOURCE_DIR}/data/face.txt)
-  set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebFaceToEtc.cmake)
+  list(APPEND CPACK_PRE_BUILD_SCRIPTS ${CMAKE_CURRENT_LIST_DIR}/DebFaceToEtc.cmake)
   set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA ${CMAKE_CURRENT_LIST_DIR}/conffiles)
 endif()
 
