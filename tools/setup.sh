@@ -31,9 +31,9 @@ run_as_person() {
     exec ./build/tesserin
   fi
   if [ -z "$user" ] || [ "$user" = root ]; then
-    echo "setup: running the program as root: the texts are kept in root's home" \
-         "($(getent passwd root | cut -d: -f6)/.config/Tesserin). Start this command with sudo" \
-         "from your own account to run the program as yourself." >&2
+    echo "setup: running the program as root, so its texts go to root's folder" \
+         "${XDG_CONFIG_HOME:-$HOME/.config}/Tesserin. Start this command with sudo from your" \
+         "own account to run the program as yourself." >&2
     exec ./build/tesserin
   fi
   local name uid gid home
