@@ -1,11 +1,12 @@
 # SPDX-License-Identifier: MIT
 # CHANGELOG.md is the one list of releases. From it come the Debian changelog of the package
 # (doc/changelog in the build folder, compressed by data/) and the <releases> of the AppStream
-# metainfo. Sets TESSERIN_RELEASE_DATE and TESSERIN_APPSTREAM_RELEASES.
+# metainfo. Sets TESSERIN_CONTACT, TESSERIN_RELEASE_DATE and TESSERIN_APPSTREAM_RELEASES.
 
 set(changelog_md ${PROJECT_SOURCE_DIR}/CHANGELOG.md)
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${changelog_md})
-set(changelog_author "Tesserin developers <tesserin@brookfen.example.org>")
+# The package's maintainer too (Packaging.cmake).
+set(TESSERIN_CONTACT "Tesserin developers <tesserin@brookfen.example.org>")
 
 # RFC 5322 date as Debian wants it; Sakamoto's method for the day of the week.
 function(tesserin_rfc_date out year month day)
@@ -47,7 +48,7 @@ foreach(line IN LISTS lines)
     string(REGEX REPLACE "^0" "" month "${CMAKE_MATCH_3}")
     string(REGEX REPLACE "^0" "" dayvalue "${day}")
     if(in_release)
-      string(APPEND debian "\n -- ${changelog_author}  ${rfc_date}\n\n")
+      string(APPEND debian "\n -- ${TESSERIN_CONTACT}  ${rfc_date}\n\n")
     endif()
     tesserin_rfc_date(rfc_date ${year} ${month} ${dayvalue})
     string(APPEND debian "tesserin (${version}) unstable; urgency=medium\n\n")
@@ -70,7 +71,7 @@ endforeach()
 if(NOT in_release)
   message(FATAL_ERROR "CHANGELOG.md names no release")
 endif()
-string(APPEND debian "\n -- ${changelog_author}  ${rfc_date}\n")
+string(APPEND debian "\n -- ${TESSERIN_CONTACT}  ${rfc_date}\n")
 
 string(REPLACE "@SEMI@" ";" debian "${debian}")
 string(REPLACE "@LBR@" "[" debian "${debian}")

@@ -1,7 +1,7 @@
 # The Debian package: `cpack -G DEB` in the build folder.
 set(CPACK_PACKAGE_NAME tesserin)
 set(CPACK_PACKAGE_VENDOR "Brookfen")
-set(CPACK_PACKAGE_CONTACT "Tesserin developers <tesserin@brookfen.example.org>")
+set(CPACK_PACKAGE_CONTACT "${TESSERIN_CONTACT}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY
     "Quillora: reply notebook for web bulletin boards")
 # Lines of at most 80 columns, as Debian wants; an empty line becomes the " ." of the control file.
