@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12 (run as root), then builds.
-# Usage: tools/setup.sh run | test
-#   run   build and start the program
-#   test  build and run the whole test suite, then build again with AddressSanitizer and
-#         UndefinedBehaviorSanitizer and run the whole suite once more
+# Usage: tools/setup.sh run | test | package
+#   run      build and start the program; through sudo, as the user who called sudo
+#   test     build and run the whole test suite, then build again with AddressSanitizer and
+#            UndefinedBehaviorSanitizer and run the whole suite once more
+#   package  build a Release tree in build-release/ and the Debian package from it, and check
+#            the package with lintian when lintian is installed
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -21,12 +23,67 @@ if [ ${#missing[@]} -gt 0 ]; then
   apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
-cmake --build build
+# run_as_person: the program keeps its texts in the home of whoever runs it, so through sudo it
+# runs as the user who called sudo, with that user's home and session, never with root's.
+run_as_person() {
+  local user=${SUDO_USER:-}
+  if [ "$(id -u)" -ne 0 ]; then
+    exec ./build/tesserin
+  fi
+  if [ -z "$user" ] || [ "$user" = root ]; then
+    echo "setup: running the program as root, so its texts go to root's folder" \
+         "${XDG_CONFIG_HOME:-$HOME/.config}/Tesserin. Start this command with sudo from your" \
+         "own account to run the program as yourself." >&2
+    exec ./build/tesserin
+  fi
+  local name uid gid home
+  IFS=: read -r name _ uid gid _ home _ < <(getent passwd "$user") ||
+    { echo "setup: no account $user" >&2; exit 1; }
+  # Paths of root's session mean nothing to the user (or are not theirs to read): keep only
+  # those inside the user's own home.
+  local keep=()
+  for var in XDG_CONFIG_HOME XDG_DATA_HOME XDG_CACHE_HOME XDG_STATE_HOME XAUTHORITY; do
+    local value=${!var:-}
+    [[ -n "$value" && "$value/" == "$home/"* ]] && keep+=("$var=$value")
+  done
+  local runtime=/run/user/$uid session=()
+  if [ -d "$runtime" ] && [ "$(stat -c %u "$runtime")" = "$uid" ]; then
+    session+=("XDG_RUNTIME_DIR=$runtime")
+    [ -S "$runtime/bus" ] && session+=("DBUS_SESSION_BUS_ADDRESS=unix:path=$runtime/bus")
+    [ -n "${WAYLAND_DISPLAY:-}" ] && session+=("WAYLAND_DISPLAY=$WAYLAND_DISPLAY")
+  fi
+  echo "setup: running the program as $name (home $home)" >&2
+  exec setpriv --reuid="$uid" --regid="$gid" --init-groups \
+    env -u XDG_CONFIG_HOME -u XDG_DATA_HOME -u XDG_CACHE_HOME -u XDG_STATE_HOME -u XAUTHORITY \
+        -u XDG_RUNTIME_DIR -u DBUS_SESSION_BUS_ADDRESS -u WAYLAND_DISPLAY -u MAIL \
+        HOME="$home" USER="$name" LOGNAME="$name" "${keep[@]}" "${session[@]}" ./build/tesserin
+}
+
+case "${1:-}" in
+  run|test)
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake --build build ;;
+esac
 
 case "${1:-}" in
   run)
-    exec ./build/tesserin ;;
+    run_as_person ;;
+  package)
+    # Tests and benchmarks are left out: the package holds neither.
+    cmake -S . -B build-release -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSERIN_BUILD_TESTS=OFF \
+          -DTESSERIN_BUILD_BENCH=OFF
+    cmake --build build-release
+    rm -f build-release/tesserin_*.deb
+    (cd build-release && cpack -G DEB)
+    deb=$(ls build-release/tesserin_*.deb)
+    if command -v lintian >/dev/null; then
+      # Informational tags are listed too; an error or a warning fails the command.
+      lintian --display-info --fail-on error,warning "$deb"
+      echo "setup: lintian found no error and no warning in $deb"
+    else
+      echo "setup: lintian is not installed, so $deb was not checked (apt-get install lintian)"
+    fi
+    echo "setup: the package is $deb" ;;
   test)
     status=0
     (cd build && ctest --output-on-failure) || status=$?
@@ -43,5 +100,5 @@ case "${1:-}" in
       ctest --output-on-failure) || status=$?
     exit "$status" ;;
   *)
-    echo "usage: $0 run|test" >&2; exit 2 ;;
+    echo "usage: $0 run|test|package" >&2; exit 2 ;;
 esac
