@@ -331,11 +331,11 @@ def target_rows(r):
 
     ratio = empty["painted_ms"] / bare["painted_ms"]
     rows.append(("start to first painted frame, empty store", "<= 1.10x the bare window",
-                 f"{ratio:.2f}x ({ms(empty['painted_ms'])})",
+                 f"{ratio:.3f}x ({ms(empty['painted_ms'])})",
                  f"bare window {ms(bare['painted_ms'])}", verdict(ratio <= 1.10)))
     ratio = empty["rss_mib"] / bare["rss_mib"]
     rows.append(("resident memory 1 s after the first frame, empty store",
-                 "<= 1.10x the bare window", f"{ratio:.2f}x ({empty['rss_mib']:.1f} MiB)",
+                 "<= 1.10x the bare window", f"{ratio:.3f}x ({empty['rss_mib']:.1f} MiB)",
                  f"bare window {bare['rss_mib']:.1f} MiB", verdict(ratio <= 1.10)))
     rows.append(("big store: start to painted", "< 150 ms", ms(big["painted_ms"]), "—",
                  verdict(big["painted_ms"] < 150)))
@@ -371,9 +371,12 @@ def target_rows(r):
                      "< 30 ms and <= 3x the decode-and-split floor",
                      f"{ms(read)} ({read_note}{ratio})", f"floor {ms(base)} ({base_note})",
                      verdict(ok)))
-    picker, picker_note = figure(b, find(b, need=("openpicker",)))
-    rows.append(("opening the picker on that file", "< 60 ms", f"{ms(picker)} ({picker_note})",
-                 "—", verdict(None if picker is None else picker < 60)))
+    # One row per picker benchmark (a file per encoding, perhaps).
+    pickers = [n for n in sorted(b) if "openpicker" in normal(n)] or [None]
+    for name in pickers:
+        picker, picker_note = figure(b, name)
+        rows.append(("opening the picker on that file", "< 60 ms", f"{ms(picker)} ({picker_note})",
+                     "—", verdict(None if picker is None else picker < 60)))
     blocked, blocked_note = figure(
         b, find(b, need=("background", "/2")) or find(b, need=("background",)))
     rows.append(("event loop blocked by one background save of the big store", "< 16 ms",
@@ -426,9 +429,10 @@ def report(args):
         "| --- | --- | --- | --- | --- |",
     ]
     lines += [f"| {' | '.join(row)} |" for row in rows]
-    not_met = [row[0] for row in rows if row[4] == "**not met**"]
+    not_met = list(dict.fromkeys(row[0] for row in rows if row[4] == "**not met**"))
     missing = [f"{row[0]} (expects {EXPECTED[row[0]]})" if row[0] in EXPECTED else row[0]
                for row in rows if row[4] == "not measured"]
+    missing = list(dict.fromkeys(missing))
     lines += ["",
               "Not met: " + ("; ".join(not_met) if not_met else "none") + ".",
               "",
