@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QSaveFile>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -106,6 +107,31 @@ void BM_WriteStore(benchmark::State &state)
     }
 }
 BENCHMARK(BM_WriteStore)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
+
+// The floor of the close-time write: the bytes the store's write leaves in the file, written
+// again with QSaveFile alone.
+void BM_WriteSameBytes(benchmark::State &state)
+{
+    const QString path = heavyStore(static_cast<int>(state.range(0)));
+    QSettings in(path, QSettings::IniFormat);
+    const QString saved = tempDir().filePath(QStringLiteral("saved-%1.ini").arg(state.range(0)));
+    QFile::remove(saved);
+    QSettings written(saved, QSettings::IniFormat);
+    store::save(written, store::read(in));
+    QFile file(saved);
+    const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    if (bytes.isEmpty()) {
+        state.SkipWithError("the store was not written");
+        return;
+    }
+    const QString out = tempDir().filePath(QStringLiteral("bytes-%1.ini").arg(state.range(0)));
+    for (auto _ : state) {
+        QSaveFile save(out);
+        if (!save.open(QIODevice::WriteOnly) || save.write(bytes) != bytes.size() || !save.commit())
+            state.SkipWithError("QSaveFile failed");
+    }
+}
+BENCHMARK(BM_WriteSameBytes)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 // The real close: Form_QueryUnload collecting every box and writing the store.
 void BM_CloseWindow(benchmark::State &state)

@@ -1,11 +1,12 @@
 #!/usr/bin/env bash
 # Installs what building, running and testing need on Debian 12 (run as root), then builds.
-# Usage: tools/setup.sh run | test | package
+# Usage: tools/setup.sh run | test | package | perf
 #   run      build and start the program; through sudo, as the user who called sudo
 #   test     build and run the whole test suite, then build again with AddressSanitizer and
 #            UndefinedBehaviorSanitizer and run the whole suite once more
 #   package  build a Release tree in build-release/ and the Debian package from it, and check
 #            the package with lintian when lintian is installed
+#   perf     build a Release tree in build-perf/, measure it and rewrite docs/PERFORMANCE.md
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -13,6 +14,8 @@ cd "$(dirname "$0")/.."
 # when it fails. qt6-translations-l10n puts Qt's own menus in Japanese.
 packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libbenchmark-dev qt6-translations-l10n
           fonts-ipafont-gothic xdg-utils xvfb xdotool xclip x11-utils imagemagick)
+# The performance script watches the X server through python3-xlib, under xvfb-run (needs xauth).
+if [ "${1:-}" = perf ]; then packages+=(python3 python3-xlib xauth); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -65,6 +68,13 @@ case "${1:-}" in
     cmake --build build ;;
 esac
 
+if [ "${1:-}" = perf ]; then
+  cmake -S . -B build-perf -G Ninja -DCMAKE_BUILD_TYPE=Release -DTESSERIN_BUILD_TESTS=OFF \
+        -DTESSERIN_BUILD_BENCH=ON
+  cmake --build build-perf
+  exec /usr/bin/python3 tools/perf_report.py all --build build-perf
+fi
+
 case "${1:-}" in
   run)
     run_as_person ;;
@@ -100,5 +110,5 @@ case "${1:-}" in
       ctest --output-on-failure) || status=$?
     exit "$status" ;;
   *)
-    echo "usage: $0 run|test|package" >&2; exit 2 ;;
+    echo "usage: $0 run|test|package|perf" >&2; exit 2 ;;
 esac
