@@ -1,7 +1,5 @@
 #include "platform/TextDecoding.h"
 
-#include <QStringDecoder>
-
 namespace platform {
 
 namespace {
@@ -23,9 +21,62 @@ bool startsWith(const QByteArray &bytes, std::initializer_list<unsigned char> ma
     }
     return true;
 }
+
+enum class Utf8Kind { Ascii, Invalid, HalfWidthLookalike, Utf8 };
+
+bool isTrail(unsigned char b)
+{
+    return (b & 0xC0) == 0x80;
+}
+
+// One pass over the bytes: valid UTF-8 (no overlong forms, no surrogates, nothing past
+// U+10FFFF), and if so whether it could be code page 932 half-width katakana in disguise.
+Utf8Kind classify(QByteArrayView bytes)
+{
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    bool nonAscii = false;
+    bool onlyLookalikes = true;
+    qsizetype i = 0;
+    while (i < n) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            ++i;
+            continue;
+        }
+        nonAscii = true;
+        if (b >= 0xC2 && b <= 0xDF) {
+            if (i + 1 >= n || !isTrail(p[i + 1]))
+                return Utf8Kind::Invalid;
+            // Code page 932 reads C2-DF and A1-BF alike as half-width katakana.
+            if (p[i + 1] < 0xA1)
+                onlyLookalikes = false;
+            i += 2;
+        } else if (b >= 0xE0 && b <= 0xEF) {
+            if (i + 2 >= n || !isTrail(p[i + 1]) || !isTrail(p[i + 2]))
+                return Utf8Kind::Invalid;
+            if ((b == 0xE0 && p[i + 1] < 0xA0) || (b == 0xED && p[i + 1] > 0x9F))
+                return Utf8Kind::Invalid;
+            onlyLookalikes = false;
+            i += 3;
+        } else if (b >= 0xF0 && b <= 0xF4) {
+            if (i + 3 >= n || !isTrail(p[i + 1]) || !isTrail(p[i + 2]) || !isTrail(p[i + 3]))
+                return Utf8Kind::Invalid;
+            if ((b == 0xF0 && p[i + 1] < 0x90) || (b == 0xF4 && p[i + 1] > 0x8F))
+                return Utf8Kind::Invalid;
+            onlyLookalikes = false;
+            i += 4;
+        } else {
+            return Utf8Kind::Invalid;
+        }
+    }
+    if (!nonAscii)
+        return Utf8Kind::Ascii;
+    return onlyLookalikes ? Utf8Kind::HalfWidthLookalike : Utf8Kind::Utf8;
+}
 } // namespace
 
-QString decodeText(const QByteArray &bytes)
+std::optional<QString> decodeWholeText(const QByteArray &bytes)
 {
     const QByteArrayView all(bytes);
     if (startsWith(bytes, {0xEF, 0xBB, 0xBF}))
@@ -34,17 +85,38 @@ QString decodeText(const QByteArray &bytes)
         return decodeAs(QStringConverter::Utf16LE, all.sliced(2));
     if (startsWith(bytes, {0xFE, 0xFF}))
         return decodeAs(QStringConverter::Utf16BE, all.sliced(2));
-
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
-    const QString asUtf8 = utf8.decode(all);
-    if (!utf8.hasError())
-        return asUtf8;
+    QString text = utf8.decode(all);
+    if (utf8.hasError())
+        return std::nullopt;
+    return text;
+}
 
-    // Code page 932: 0x5C stays a backslash and 0x8160 is U+FF5E, unlike strict Shift_JIS maps.
-    QStringDecoder cp932("windows-31j");
-    if (!cp932.isValid())
-        return asUtf8; // a Qt without ICU: better replacement characters than nothing
-    return cp932.decode(all);
+// Code page 932: 0x5C stays a backslash and 0x8160 is U+FF5E, unlike strict Shift_JIS maps.
+LineDecoder::LineDecoder() : m_cp932("windows-31j") {}
+
+bool LineDecoder::isUtf8Line(QByteArrayView line)
+{
+    const Utf8Kind kind = classify(line);
+    return kind == Utf8Kind::Ascii || kind == Utf8Kind::Utf8;
+}
+
+QString LineDecoder::decode(QByteArrayView line)
+{
+    switch (classify(line)) {
+    case Utf8Kind::Ascii:
+        return QString::fromLatin1(line);
+    case Utf8Kind::Utf8:
+        return QString::fromUtf8(line);
+    case Utf8Kind::Invalid:
+    case Utf8Kind::HalfWidthLookalike:
+        break;
+    }
+    if (!m_cp932.isValid())
+        return QString::fromUtf8(line); // a Qt without ICU: better replacement characters
+    // A line ending in a lone lead byte must not swallow the next line's first byte.
+    m_cp932.resetState();
+    return m_cp932.decode(line);
 }
 
 } // namespace platform
