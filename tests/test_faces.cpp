@@ -14,13 +14,15 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QRawFont>
 #include <QRandomGenerator>
+#include <QRawFont>
 #include <QScreen>
+#include <QSet>
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <functional>
@@ -169,6 +171,7 @@ private slots:
     void mixedFilesAndEncodings();
     void groupLimit();
     void indexedEqualsLinear();
+    void shippedCollectionSurvivesShiftJisBoards();
 
     void pickerOpensFresh();
     void pickerChoosesGroupsAndEmoticons();
@@ -176,6 +179,8 @@ private slots:
     void enterAndEscapePressNothing();
     void closingInsertsNothing();
     void pickerWorksWithoutFile();
+    void usersOwnFileWins();
+    void firstArrowSelectsTheFirstRow();
     void pickerCentresOverOpener();
     void mainWindowOpensPickerOnBody();
 
@@ -186,8 +191,8 @@ private:
 void TestFaces::initTestCase()
 {
     QVERIFY(m_folders.isValid());
-    platform::setProgramFolders(platform::ProgramFolders{m_folders.filePath(QStringLiteral("bin")),
-                                                         m_folders.filePath(QStringLiteral("own"))});
+    platform::setProgramFolders(platform::ProgramFolders{
+        m_folders.filePath(QStringLiteral("bin")), m_folders.filePath(QStringLiteral("own"))});
     QVERIFY(QDir().mkpath(platform::programFolders().program));
     QVERIFY(QDir().mkpath(platform::programFolders().userData));
 }
@@ -294,7 +299,8 @@ void TestFaces::mixedFilesAndEncodings_data()
     QTest::newRow("lone LF and CR LF in one file")
         << QByteArray("A\tx\ny\r\nB\tz\n!!w\r\n!!c\rC\t!!\n")
         << QStringList{QStringLiteral("A\tx"), QStringLiteral("B\tz"), QStringLiteral("C\t!!")};
-    QTest::newRow("old Mac") << QByteArray("A\tx\rA\ty\r") << QStringList{QStringLiteral("A\tx\ty")};
+    QTest::newRow("old Mac") << QByteArray("A\tx\rA\ty\r")
+                             << QStringList{QStringLiteral("A\tx\ty")};
     // "＊⇥」〉" CR LF "＊⇥〉" LF, whose code units hold the bytes 0A, 0D and 09.
     QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE"
                                              "\x0A\xFF\x09\x00\x0D\x30\x09\x30\x0D\x00\x0A\x00"
@@ -309,14 +315,13 @@ void TestFaces::mixedFilesAndEncodings_data()
     QTest::newRow("UTF-16 odd length") << QByteArray("\xFF\xFE"
                                                      "A\x00\t\x00x\x00\x0D",
                                                      9)
-                                       << QStringList{QStringLiteral("A\tx")};
+                                       << QStringList{QStringLiteral("A\tx\uFFFD")};
     QTest::newRow("code page 932") << sjis << sjisGroups;
     QTest::newRow("UTF-8") << utf8
                            << QStringList{QStringLiteral("笑顔\t(^_^)"),
                                           QStringLiteral("泣き\tx(´ω`)")};
     QTest::newRow("UTF-8 with mark, comment right after it")
-        << bom + utf8
-        << QStringList{QStringLiteral("笑顔\t(^_^)"), QStringLiteral("泣き\tx(´ω`)")};
+        << bom + utf8 << QStringList{QStringLiteral("笑顔\t(^_^)"), QStringLiteral("泣き\tx(´ω`)")};
     // The user's case: an old Windows line appended to the shipped file.
     QTest::newRow("UTF-8 file with a Shift-JIS CR LF line")
         << utf8 + sjis.first(sjis.indexOf('\n') + 1)
@@ -391,6 +396,42 @@ void TestFaces::indexedEqualsLinear()
     QCOMPARE(render(FaceTable::fromBytes(SampleFile, FaceTable::Lookup::Scan)),
              render(FaceTable::fromBytes(SampleFile)));
     QCOMPARE(FaceTable::fromBytes(SampleFile).GroupCount(), 4);
+}
+
+// Every emoticon of the shipped file posts unchanged to a Shift_JIS board and shows with the
+// font the package depends on, so no edit can bring back "?" or empty boxes.
+void TestFaces::shippedCollectionSurvivesShiftJisBoards()
+{
+    QFile shipped(QStringLiteral(TESSERIN_DATA_DIR "/face.txt"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QByteArray bytes = shipped.readAll();
+    const FaceTable table = FaceTable::fromBytes(bytes);
+    QVERIFY2(table.GroupCount() >= 20, qPrintable(QString::number(table.GroupCount())));
+
+    const QRawFont font = QRawFont::fromFont(QFont(QStringLiteral("IPAPGothic"), 12));
+    QVERIFY2(font.isValid() && font.familyName() == QStringLiteral("IPAPGothic"),
+             "fonts-ipafont-gothic is missing: run tools/setup.sh");
+    QStringEncoder toCp932("windows-31j");
+    QStringDecoder fromCp932("windows-31j");
+    QVERIFY(toCp932.isValid());
+    qsizetype emoticons = 0;
+    for (const FaceGroup &group : table.FaceGroups()) {
+        QCOMPARE(QSet<QString>(group.Faces.begin(), group.Faces.end()).size(), group.Faces.size());
+        emoticons += group.Faces.size();
+        for (const QString &text : group.Faces + QStringList{group.GroupName}) {
+            QVERIFY2(!text.isEmpty(), qPrintable(group.GroupName));
+            const QByteArray encoded = toCp932.encode(text);
+            QVERIFY2(fromCp932.decode(encoded) == text, qPrintable(text));
+            for (const char32_t c : text.toUcs4())
+                QVERIFY2(font.supportsCharacter(c),
+                         qPrintable(text + QStringLiteral(": U+%1").arg(uint(c), 4, 16)));
+        }
+    }
+    QVERIFY2(emoticons >= 300, qPrintable(QString::number(emoticons)));
+
+    // One Shift-JIS line with CR LF appended keeps every group and adds its own.
+    const FaceTable appended = FaceTable::fromBytes(bytes + "\x83\x65\x83\x58\x83\x67\t(^o^)\r\n");
+    QCOMPARE(appended.groupNames(), table.groupNames() + QStringList{QStringLiteral("テスト")});
 }
 
 // ---- the picker window ----------------------------------------------------------------------
@@ -506,6 +547,10 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         facetext->clear();
         QTest::keyClicks(facetext, QStringLiteral("typed"));
         QCOMPARE(facetext->text(), QStringLiteral("typed"));
+        clickRow(face, 0);
+        QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
+        // So does a click on the emoticon already selected.
+        QTest::keyClicks(facetext, QStringLiteral("!"));
         clickRow(face, 0);
         QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
 
@@ -655,6 +700,60 @@ void TestFaces::pickerWorksWithoutFile()
     QCOMPARE(target.toPlainText(), QStringLiteral("(-_-)(-_-)(-_-)"));
 }
 
+void TestFaces::usersOwnFileWins()
+{
+    writeFaceFile(SampleFile);
+    QPlainTextEdit target;
+    QStringList groups;
+    const auto groupsShown = [&] {
+        runPicker(nullptr, &target,
+                  [&](GetFace *w) { groups = rows(child<QListWidget>(w, "kind")); });
+        return groups;
+    };
+    QCOMPARE(groupsShown().size(), 4);
+    writeFile(userFacePath(), QStringLiteral("自分\t(・∀・)\n").toUtf8());
+    QCOMPARE(groupsShown(), QStringList{QStringLiteral("自分")});
+    // An empty file of one's own is one's choice.
+    writeFile(userFacePath(), QByteArray());
+    QCOMPARE(groupsShown(), QStringList());
+    // A folder of that name is no file: the shipped one serves.
+    QVERIFY(QFile::remove(userFacePath()));
+    QVERIFY(QDir().mkdir(userFacePath()));
+    QCOMPARE(groupsShown().size(), 4);
+
+    // Without the seam, the user's folder follows XDG_DATA_HOME, which the test run sets.
+    const platform::ProgramFolders mine = platform::programFolders();
+    platform::setProgramFolders(std::nullopt);
+    const platform::ProgramFolders real = platform::programFolders();
+    platform::setProgramFolders(mine);
+    QCOMPARE(real.userData, qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Tesserin"));
+    QCOMPARE(real.program, QCoreApplication::applicationDirPath());
+}
+
+void TestFaces::firstArrowSelectsTheFirstRow()
+{
+    writeFaceFile(SampleFile);
+    QPlainTextEdit target;
+    const PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
+        auto *kind = child<QListWidget>(w, "kind");
+        auto *face = child<QListWidget>(w, "face");
+        auto *facetext = child<QLineEdit>(w, "facetext");
+        // Taking the focus makes row 0 current unselected; Down must still choose row 0.
+        kind->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(kind, Qt::Key_Down);
+        QCOMPARE(selectedRow(kind), 0);
+        QCOMPARE(face->count(), 2);
+        face->setFocus();
+        QTest::keyClick(face, Qt::Key_Up);
+        QCOMPARE(selectedRow(face), 0);
+        QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
+        QTest::keyClick(face, Qt::Key_Down);
+        QCOMPARE(selectedRow(face), 1);
+        child<QPushButton>(w, "CloseBtn")->click();
+    });
+    QVERIFY(!run.leftOpen);
+}
+
 void TestFaces::pickerCentresOverOpener()
 {
     QWidget opener;
@@ -663,14 +762,21 @@ void TestFaces::pickerCentresOverOpener()
     QVERIFY(QTest::qWaitForWindowExposed(&opener));
     QPlainTextEdit target;
     QPoint centre;
-    runPicker(&opener, &target, [&](GetFace *w) { centre = w->frameGeometry().center(); });
+    QWindow *transientParent = nullptr;
+    const auto placed = [&](GetFace *w) {
+        centre = w->frameGeometry().center();
+        transientParent = w->windowHandle()->transientParent();
+    };
+    runPicker(&opener, &target, placed);
     QVERIFY((centre - opener.frameGeometry().center()).manhattanLength() <= 2);
+    QCOMPARE(transientParent, opener.windowHandle());
 
     // A hidden opener, or none: the middle of the screen.
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     opener.hide();
-    runPicker(&opener, &target, [&](GetFace *w) { centre = w->frameGeometry().center(); });
+    runPicker(&opener, &target, placed);
     QVERIFY((centre - screenCentre).manhattanLength() <= 2);
+    QCOMPARE(transientParent, nullptr);
     runPicker(nullptr, &target, [&](GetFace *w) { centre = w->frameGeometry().center(); });
     QVERIFY((centre - screenCentre).manhattanLength() <= 2);
 }

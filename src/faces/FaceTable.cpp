@@ -12,7 +12,6 @@ namespace {
 const QChar Tab = QLatin1Char('\t');
 } // namespace
 
-
 FaceTable FaceTable::fromFile(const QString &path)
 {
     // A folder of that name would open on some systems and read as nothing useful.

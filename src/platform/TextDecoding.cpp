@@ -5,8 +5,10 @@ namespace platform {
 namespace {
 QString decodeAs(QStringConverter::Encoding encoding, QByteArrayView bytes)
 {
-    // The mark has been cut off already; a second one would be a real character.
-    QStringDecoder decoder(encoding, QStringConverter::Flag::ConvertInitialBom);
+    // The mark has been cut off already; a second one would be a real character. Stateless:
+    // a sequence cut short at the end is an error, not a state kept for more input.
+    QStringDecoder decoder(encoding, QStringConverter::Flag::ConvertInitialBom |
+                                         QStringConverter::Flag::Stateless);
     return decoder.decode(bytes);
 }
 
@@ -85,7 +87,7 @@ std::optional<QString> decodeWholeText(const QByteArray &bytes)
         return decodeAs(QStringConverter::Utf16LE, all.sliced(2));
     if (startsWith(bytes, {0xFE, 0xFF}))
         return decodeAs(QStringConverter::Utf16BE, all.sliced(2));
-    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
     QString text = utf8.decode(all);
     if (utf8.hasError())
         return std::nullopt;
@@ -93,7 +95,9 @@ std::optional<QString> decodeWholeText(const QByteArray &bytes)
 }
 
 // Code page 932: 0x5C stays a backslash and 0x8160 is U+FF5E, unlike strict Shift_JIS maps.
-LineDecoder::LineDecoder() : m_cp932("windows-31j") {}
+LineDecoder::LineDecoder() : m_cp932("windows-31j")
+{
+}
 
 bool LineDecoder::isUtf8Line(QByteArrayView line)
 {
@@ -114,7 +118,8 @@ QString LineDecoder::decode(QByteArrayView line)
     }
     if (!m_cp932.isValid())
         return QString::fromUtf8(line); // a Qt without ICU: better replacement characters
-    // A line ending in a lone lead byte must not swallow the next line's first byte.
+    // A lead byte at a line's end must not take the next line's first byte as its trail; Qt's
+    // converter through ICU keeps such a byte even when told to be stateless.
     m_cp932.resetState();
     return m_cp932.decode(line);
 }
