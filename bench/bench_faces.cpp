@@ -1,6 +1,7 @@
 #include "faces/FaceTable.h"
 #include "faces/GetFace.h"
 #include "platform/ProgramFolders.h"
+#include "platform/TextDecoding.h"
 
 #include <QApplication>
 #include <QFile>
@@ -66,6 +67,19 @@ void readIndexedLineByLine(benchmark::State &state)
     }
 }
 
+// The decoding alone, whole and line by line, to see what deciding every line costs.
+void decodeWhole(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(platform::decodeWholeText(fileBytes()));
+}
+
+void decodeLines(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(platform::decodeLineByLine(mixedBytes()));
+}
+
 void readLinear(benchmark::State &state)
 {
     const QByteArray &bytes = fileBytes();
@@ -111,6 +125,8 @@ void openPicker(benchmark::State &state)
 
 BENCHMARK(readIndexed)->Unit(benchmark::kMillisecond);
 BENCHMARK(readIndexedLineByLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(decodeWhole)->Unit(benchmark::kMillisecond);
+BENCHMARK(decodeLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(readLinear)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(openPicker)->Unit(benchmark::kMillisecond);
 

@@ -26,18 +26,17 @@ FaceTable FaceTable::fromFile(const QString &path)
 }
 
 namespace {
-// Calls take(line) for every line, without collecting them first. Works on characters and on
-// bytes alike: CR and LF are single units in both, and no trail byte of code page 932 is one.
-template <typename View, typename Take> void forEachLine(View text, Take take)
+// Calls take(line) for every line, without collecting them first.
+template <typename Take> void forEachLine(QStringView text, Take take)
 {
     qsizetype start = 0;
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n) {
-        const auto c = text.at(i);
-        if (c == '\r' || c == '\n') {
+        const QChar c = text.at(i);
+        if (c == u'\r' || c == u'\n') {
             take(text.sliced(start, i - start));
-            i += (c == '\r' && i + 1 < n && text.at(i + 1) == '\n') ? 2 : 1;
+            i += (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') ? 2 : 1;
             start = i;
         } else {
             ++i;
@@ -51,13 +50,8 @@ template <typename View, typename Take> void forEachLine(View text, Take take)
 FaceTable FaceTable::fromBytes(const QByteArray &bytes, Lookup lookup)
 {
     FaceTable table(lookup);
-    if (const std::optional<QString> whole = platform::decodeWholeText(bytes)) {
-        table.readText(*whole);
-        return table;
-    }
-    platform::LineDecoder decoder;
-    forEachLine(QByteArrayView(bytes),
-                [&](QByteArrayView line) { table.readLine(decoder.decode(line)); });
+    const std::optional<QString> whole = platform::decodeWholeText(bytes);
+    table.readText(whole ? *whole : platform::decodeLineByLine(bytes));
     return table;
 }
 

@@ -24,7 +24,7 @@ public:
     explicit FaceTable(Lookup lookup = Lookup::Index) : m_lookup(lookup) {}
 
     // The table of a whole file's bytes. A file that a byte-order mark or valid UTF-8 throughout
-    // does not explain is decoded line by line (platform::LineDecoder).
+    // does not explain is decoded line by line (platform::decodeLineByLine).
     static FaceTable fromBytes(const QByteArray &bytes, Lookup lookup = Lookup::Index);
 
     // The table of the file at path; a missing, unreadable or non-regular file gives none.

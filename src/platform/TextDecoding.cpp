@@ -1,5 +1,9 @@
 #include "platform/TextDecoding.h"
 
+#include <QStringDecoder>
+
+#include <algorithm>
+
 namespace platform {
 
 namespace {
@@ -94,34 +98,46 @@ std::optional<QString> decodeWholeText(const QByteArray &bytes)
     return text;
 }
 
-// Code page 932: 0x5C stays a backslash and 0x8160 is U+FF5E, unlike strict Shift_JIS maps.
-LineDecoder::LineDecoder() : m_cp932("windows-31j")
+QString decodeLineByLine(QByteArrayView bytes)
 {
-}
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    // Code page 932: 0x5C stays a backslash and 0x8160 is U+FF5E, unlike strict Shift_JIS maps.
+    QStringDecoder cp932("windows-31j", QStringConverter::Flag::Stateless);
+    QStringDecoder &other = cp932.isValid() ? cp932 : utf8; // a Qt without ICU
 
-bool LineDecoder::isUtf8Line(QByteArrayView line)
-{
-    const Utf8Kind kind = classify(line);
-    return kind == Utf8Kind::Ascii || kind == Utf8Kind::Utf8;
-}
-
-QString LineDecoder::decode(QByteArrayView line)
-{
-    switch (classify(line)) {
-    case Utf8Kind::Ascii:
-        return QString::fromLatin1(line);
-    case Utf8Kind::Utf8:
-        return QString::fromUtf8(line);
-    case Utf8Kind::Invalid:
-    case Utf8Kind::HalfWidthLookalike:
-        break;
+    // One buffer for the whole text instead of a string per line.
+    QString text;
+    qsizetype used = 0;
+    const auto take = [&](QByteArrayView line) {
+        const Utf8Kind kind = classify(line);
+        QStringDecoder &decoder =
+            (kind == Utf8Kind::Ascii || kind == Utf8Kind::Utf8) ? utf8 : other;
+        const qsizetype room = decoder.requiredSpace(line.size()) + 1;
+        if (text.size() - used < room)
+            text.resize(std::max(used + room, bytes.size() + used / 2 + room));
+        // A lead byte at a line's end must not take the next line's first byte as its trail;
+        // Qt's converter through ICU keeps such a byte even when told to be stateless.
+        decoder.resetState();
+        QChar *const begin = text.data() + used;
+        QChar *out = decoder.appendToBuffer(begin, line);
+        *out++ = QLatin1Char('\n');
+        used += out - begin;
+    };
+    qsizetype start = 0;
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char c = bytes.at(i);
+        if (c != '\r' && c != '\n')
+            continue;
+        take(bytes.sliced(start, i - start));
+        if (c == '\r' && i + 1 < n && bytes.at(i + 1) == '\n')
+            ++i;
+        start = i + 1;
     }
-    if (!m_cp932.isValid())
-        return QString::fromUtf8(line); // a Qt without ICU: better replacement characters
-    // A lead byte at a line's end must not take the next line's first byte as its trail; Qt's
-    // converter through ICU keeps such a byte even when told to be stateless.
-    m_cp932.resetState();
-    return m_cp932.decode(line);
+    if (start < n)
+        take(bytes.sliced(start));
+    text.truncate(used);
+    return text;
 }
 
 } // namespace platform
