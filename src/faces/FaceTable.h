@@ -37,9 +37,6 @@ public:
     // Files every line of decoded text, skipping the "!!" comments.
     void readText(QStringView text);
 
-    // Files one decoded line unless it is a comment; a byte-order mark at its start is dropped.
-    void readLine(QStringView line);
-
     // Files one line's emoticon under its group; lines without a TAB are ignored.
     void AddFaceLine(QStringView line);
 
@@ -50,6 +47,8 @@ public:
     bool operator==(const FaceTable &other) const { return m_groups == other.m_groups; }
 
 private:
+    // Files one decoded line unless it is a comment; a byte-order mark at its start is dropped.
+    void readLine(QStringView line);
     int findGroup(QStringView name) const;
 
     Lookup m_lookup;

@@ -1,9 +1,9 @@
 #include "faces/GetFace.h"
 
 #include "faces/FaceFile.h"
-
 #include "platform/BodyText.h"
 #include "platform/Controls.h"
+#include "platform/ListKeys.h"
 #include "platform/Look.h"
 #include "platform/OpenerPlacement.h"
 #include "platform/Twips.h"

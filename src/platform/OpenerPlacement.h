@@ -1,6 +1,5 @@
 #pragma once
 
-class QListWidget;
 class QWidget;
 
 namespace platform {
@@ -11,9 +10,5 @@ namespace platform {
 // on the screen and has no transient parent. Call it from the window's showEvent, before the
 // window system maps it.
 void placeOverOpener(QWidget *window, QWidget *opener);
-
-// Makes the first Down or Up key in a list without a selection select the first row, as a
-// Windows list box does; Qt would make row 0 current unselected and move on to row 1.
-void selectFirstRowOnFirstArrow(QListWidget *list);
 
 } // namespace platform

@@ -2,6 +2,7 @@
 
 #include "notebook/Tesserin.h"
 #include "platform/Controls.h"
+#include "platform/ListKeys.h"
 #include "platform/Look.h"
 #include "platform/OpenerPlacement.h"
 #include "platform/ShortTextBox.h"
