@@ -731,12 +731,16 @@ void TestFaces::usersOwnFileWins()
     QVERIFY(QDir().mkdir(userFacePath()));
     QCOMPARE(groupsShown().size(), 4);
 
-    // Without the seam, the user's folder follows XDG_DATA_HOME, which the test run sets.
+    // Without the seam: XDG_DATA_HOME moves the user's folder, and nothing else is searched.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QString xdg = m_folders.filePath(QStringLiteral("xdg"));
+    qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
     const platform::ProgramFolders mine = platform::programFolders();
     platform::setProgramFolders(std::nullopt);
     const platform::ProgramFolders real = platform::programFolders();
     platform::setProgramFolders(mine);
-    QCOMPARE(real.userData, qEnvironmentVariable("XDG_DATA_HOME") + QStringLiteral("/Tesserin"));
+    qputenv("XDG_DATA_HOME", dataHome);
+    QCOMPARE(real.userData, xdg + QStringLiteral("/Tesserin"));
     QCOMPARE(real.program, QCoreApplication::applicationDirPath());
 }
 
