@@ -732,6 +732,7 @@ void TestFaces::usersOwnFileWins()
     QCOMPARE(groupsShown().size(), 4);
 
     // Without the seam: XDG_DATA_HOME moves the user's folder, and nothing else is searched.
+    const bool hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     const QString xdg = m_folders.filePath(QStringLiteral("xdg"));
     qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
@@ -739,7 +740,10 @@ void TestFaces::usersOwnFileWins()
     platform::setProgramFolders(std::nullopt);
     const platform::ProgramFolders real = platform::programFolders();
     platform::setProgramFolders(mine);
-    qputenv("XDG_DATA_HOME", dataHome);
+    if (hadDataHome)
+        qputenv("XDG_DATA_HOME", dataHome);
+    else
+        qunsetenv("XDG_DATA_HOME");
     QCOMPARE(real.userData, xdg + QStringLiteral("/Tesserin"));
     QCOMPARE(real.program, QCoreApplication::applicationDirPath());
 }
