@@ -1,11 +1,14 @@
 #include "faces/FaceTable.h"
 #include "faces/GetFace.h"
+#include "platform/ProgramFolders.h"
+#include "platform/TextDecoding.h"
 
 #include <QApplication>
 #include <QFile>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QRandomGenerator>
+#include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
 
@@ -34,6 +37,14 @@ const QByteArray &fileBytes()
     return bytes;
 }
 
+// The same file with one Shift-JIS line appended, so every line is decoded on its own.
+const QByteArray &mixedBytes()
+{
+    static const QByteArray bytes =
+        fileBytes() + QByteArray("\x8F\xCE\x8A\xE7\t(\x81\x4F\x81\x4F)\r\n");
+    return bytes;
+}
+
 void readIndexed(benchmark::State &state)
 {
     const QByteArray &bytes = fileBytes();
@@ -43,6 +54,30 @@ void readIndexed(benchmark::State &state)
         if (table.GroupCount() != Groups)
             state.SkipWithError("wrong group count");
     }
+}
+
+void readIndexedLineByLine(benchmark::State &state)
+{
+    const QByteArray &bytes = mixedBytes();
+    for (auto _ : state) {
+        const FaceTable table = FaceTable::fromBytes(bytes);
+        benchmark::DoNotOptimize(table.GroupCount());
+        if (table.GroupCount() != Groups)
+            state.SkipWithError("wrong group count");
+    }
+}
+
+// The decoding alone, whole and line by line, to see what deciding every line costs.
+void decodeWhole(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(platform::decodeWholeText(fileBytes()));
+}
+
+void decodeLines(benchmark::State &state)
+{
+    for (auto _ : state)
+        benchmark::DoNotOptimize(platform::decodeLineByLine(mixedBytes()));
 }
 
 void readLinear(benchmark::State &state)
@@ -56,20 +91,15 @@ void readLinear(benchmark::State &state)
     }
 }
 
-// The picker reads face.txt beside the running program, so the benchmark puts its file there
-// and puts back whatever was there before.
+// The picker reads face.txt from the program's folder, which the benchmark points elsewhere.
 void openPicker(benchmark::State &state)
 {
-    const QString path = QCoreApplication::applicationDirPath() + QStringLiteral("/face.txt");
-    QFile file(path);
-    const bool existed = file.exists();
-    QByteArray saved;
-    if (existed && file.open(QIODevice::ReadOnly)) {
-        saved = file.readAll();
-        file.close();
-    }
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-        state.SkipWithError("cannot write face.txt beside the benchmark");
+    QTemporaryDir dir;
+    platform::setProgramFolders(
+        platform::ProgramFolders{dir.path(), dir.filePath(QStringLiteral("nobody"))});
+    QFile file(dir.filePath(QStringLiteral("face.txt")));
+    if (!dir.isValid() || !file.open(QIODevice::WriteOnly)) {
+        state.SkipWithError("cannot write face.txt");
         return;
     }
     file.write(fileBytes());
@@ -88,19 +118,15 @@ void openPicker(benchmark::State &state)
         picker.reject();
     }
 
-    if (existed) {
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-            file.write(saved);
-            file.close();
-        }
-    } else {
-        QFile::remove(path);
-    }
+    platform::setProgramFolders(std::nullopt);
 }
 
 } // namespace
 
 BENCHMARK(readIndexed)->Unit(benchmark::kMillisecond);
+BENCHMARK(readIndexedLineByLine)->Unit(benchmark::kMillisecond);
+BENCHMARK(decodeWhole)->Unit(benchmark::kMillisecond);
+BENCHMARK(decodeLines)->Unit(benchmark::kMillisecond);
 BENCHMARK(readLinear)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK(openPicker)->Unit(benchmark::kMillisecond);
 

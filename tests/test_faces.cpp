@@ -1,6 +1,7 @@
 #include "faces/FaceTable.h"
 #include "faces/GetFace.h"
 #include "notebook/Tesserin.h"
+#include "platform/ProgramFolders.h"
 #include "platform/TextDecoding.h"
 #include "platform/Twips.h"
 
@@ -8,15 +9,20 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFontDatabase>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QRawFont>
 #include <QScreen>
+#include <QSet>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QTimer>
+#include <QWindow>
 #include <QtTest>
 
 #include <functional>
@@ -44,16 +50,27 @@ QStringList readText(const QString &text)
     return read(text.toUtf8());
 }
 
+// The test's own program and user folders, in place of the build folder and the home.
 QString facePath()
 {
-    return QCoreApplication::applicationDirPath() + QStringLiteral("/face.txt");
+    return platform::programFolders().program + QStringLiteral("/face.txt");
+}
+
+QString userFacePath()
+{
+    return platform::programFolders().userData + QStringLiteral("/face.txt");
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(file.write(bytes), bytes.size());
 }
 
 void writeFaceFile(const QByteArray &bytes)
 {
-    QFile file(facePath());
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
+    writeFile(facePath(), bytes);
 }
 
 template <typename T> T *child(QWidget *window, const char *name)
@@ -150,9 +167,11 @@ private slots:
     void exampleAndFieldRules();
     void commentsAndTrimming();
     void lineEnds();
-    void encodings();
+    void mixedFilesAndEncodings_data();
+    void mixedFilesAndEncodings();
     void groupLimit();
     void indexedEqualsLinear();
+    void shippedCollectionSurvivesShiftJisBoards();
 
     void pickerOpensFresh();
     void pickerChoosesGroupsAndEmoticons();
@@ -160,36 +179,34 @@ private slots:
     void enterAndEscapePressNothing();
     void closingInsertsNothing();
     void pickerWorksWithoutFile();
+    void usersOwnFileWins();
     void pickerCentresOverOpener();
     void mainWindowOpensPickerOnBody();
 
 private:
-    QByteArray m_savedFaceFile;
-    bool m_hadFaceFile = false;
+    QTemporaryDir m_folders;
 };
 
 void TestFaces::initTestCase()
 {
-    QFile existing(facePath());
-    m_hadFaceFile = existing.exists();
-    if (m_hadFaceFile) {
-        QVERIFY(existing.open(QIODevice::ReadOnly));
-        m_savedFaceFile = existing.readAll();
-    }
+    QVERIFY(m_folders.isValid());
+    platform::setProgramFolders(platform::ProgramFolders{
+        m_folders.filePath(QStringLiteral("bin")), m_folders.filePath(QStringLiteral("own"))});
+    QVERIFY(QDir().mkpath(platform::programFolders().program));
+    QVERIFY(QDir().mkpath(platform::programFolders().userData));
 }
 
 void TestFaces::cleanupTestCase()
 {
-    QDir().rmdir(facePath());
-    QFile::remove(facePath());
-    if (m_hadFaceFile)
-        writeFaceFile(m_savedFaceFile);
+    platform::setProgramFolders(std::nullopt);
 }
 
 void TestFaces::cleanup()
 {
-    QDir().rmdir(facePath());
-    QFile::remove(facePath());
+    for (const QString &path : {facePath(), userFacePath()}) {
+        QDir().rmdir(path);
+        QFile::remove(path);
+    }
 }
 
 // ---- reading the file ------------------------------------------------------------------------
@@ -258,72 +275,80 @@ void TestFaces::lineEnds()
     };
     QCOMPARE(lines(QString()), QStringList());
     QCOMPARE(lines(QStringLiteral("a")), QStringList{QStringLiteral("a")});
-    QCOMPARE(lines(QStringLiteral("a\r\n")), QStringList{QStringLiteral("a")});
     QCOMPARE(lines(QStringLiteral("\r\n")), QStringList{QString()});
-    QCOMPARE(lines(QStringLiteral("a\r\nb")),
-             (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
-    // A lone CR ends a line; CR CR LF is one line and an empty one.
-    QCOMPARE(
-        lines(QStringLiteral("a\rb\r\r\nc")),
-        (QStringList{QStringLiteral("a"), QStringLiteral("b"), QString(), QStringLiteral("c")}));
-    // With any CR in the text, a lone LF stays in its line.
-    QCOMPARE(lines(QStringLiteral("a\nb\r\nc\n")),
-             (QStringList{QStringLiteral("a\nb"), QStringLiteral("c\n")}));
-    // Without any CR, LF ends lines.
-    QCOMPARE(lines(QStringLiteral("a\n\nb\n")),
-             (QStringList{QStringLiteral("a"), QString(), QStringLiteral("b")}));
-
-    // The same through the reader: a Linux file gives every line.
-    QCOMPARE(readText(QStringLiteral("!!note\nA\tx\nB\ty\nA\tz\n")),
-             (QStringList{QStringLiteral("A\tx\tz"), QStringLiteral("B\ty")}));
-    // A file with CR keeps a lone LF inside the emoticon, and a "!!" after it is no comment.
-    QCOMPARE(readText(QStringLiteral("A\tx\ny\r\nB\tz\n!!w\r\n!!c\r\n")),
-             (QStringList{QStringLiteral("A\tx\ny"), QStringLiteral("B\tz\n!!w")}));
-    // Old Mac ends: CR alone.
-    QCOMPARE(readText(QStringLiteral("A\tx\rA\ty\r")), QStringList{QStringLiteral("A\tx\ty")});
+    // CR LF, a lone CR and a lone LF each end one line, whatever else the text holds.
+    QCOMPARE(lines(QStringLiteral("a\rb\r\r\nc\n\nd\r\n\re\n")),
+             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QString(), QStringLiteral("c"),
+                          QString(), QStringLiteral("d"), QString(), QStringLiteral("e")}));
 }
 
-void TestFaces::encodings()
+void TestFaces::mixedFilesAndEncodings_data()
 {
-    // UTF-16 LE with mark: "＊⇥」〉" CR LF, whose code units hold the bytes 0A, 0D and 09.
-    const QByteArray le("\xFF\xFE"
-                        "\x0A\xFF\x09\x00\x0D\x30\x09\x30\x0D\x00\x0A\x00"
-                        "\x0A\xFF\x09\x00\x09\x30\x0A\x00",
-                        22);
-    QCOMPARE(read(le), QStringList{QStringLiteral("＊\t」〉\t〉\n")});
-    // The same in big-endian order.
-    const QByteArray be("\xFE\xFF"
-                        "\xFF\x0A\x00\x09\x30\x0D\x30\x09\x00\x0D\x00\x0A"
-                        "\xFF\x0A\x00\x09\x30\x09",
-                        20);
-    QCOMPARE(read(be), QStringList{QStringLiteral("＊\t」〉\t〉")});
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("groups");
 
-    // Code page 932 with CR LF: 笑顔⇥\(^o^)/～① and ソ表⇥（＾＿＾）, whose second bytes are 5C.
+    // 笑顔⇥\(^o^)/～① and ソ表⇥（＾＿＾） in code page 932, whose second bytes are 5C.
     const QByteArray sjis("\x8F\xCE\x8A\xE7\t\x5C\x28\x5E\x6F\x5E\x29\x2F\x81\x60\x87\x40\r\n"
                           "\x83\x5C\x95\x5C\t\x81\x69\x81\x4F\x81\x51\x81\x4F\x81\x6A\r\n");
-    QCOMPARE(read(sjis), (QStringList{QStringLiteral("笑顔\t\\(^o^)/\uFF5E\u2460"),
-                                      QStringLiteral("ソ表\t（＾＿＾）")}));
+    const QStringList sjisGroups{QStringLiteral("笑顔\t\\(^o^)/\uFF5E\u2460"),
+                                 QStringLiteral("ソ表\t（＾＿＾）")};
+    const QByteArray utf8 = QStringLiteral("!!説明\n笑顔\t(^_^)\n泣き\tx(´ω`)\n").toUtf8();
+    const QByteArray bom("\xEF\xBB\xBF");
 
-    // UTF-8 with and without the mark; the mark is no part of the first group's name.
-    const QByteArray utf8 = QStringLiteral("笑顔\t(^_^)～\n").toUtf8();
-    QCOMPARE(read(utf8), QStringList{QStringLiteral("笑顔\t(^_^)～")});
-    QCOMPARE(read("\xEF\xBB\xBF" + utf8), QStringList{QStringLiteral("笑顔\t(^_^)～")});
-    // With the mark, "!!" right after it is still the start of the line.
-    QVERIFY(read("\xEF\xBB\xBF!!x\ty\n").isEmpty());
-    QCOMPARE(platform::decodeText(QByteArray("\xFF\xFE"
-                                             "A\x00",
-                                             4)),
-             QStringLiteral("A"));
+    QTest::newRow("lone LF and CR LF in one file")
+        << QByteArray("A\tx\ny\r\nB\tz\n!!w\r\n!!c\rC\t!!\n")
+        << QStringList{QStringLiteral("A\tx"), QStringLiteral("B\tz"), QStringLiteral("C\t!!")};
+    QTest::newRow("old Mac") << QByteArray("A\tx\rA\ty\r")
+                             << QStringList{QStringLiteral("A\tx\ty")};
+    // "＊⇥」〉" CR LF "＊⇥〉" LF, whose code units hold the bytes 0A, 0D and 09.
+    QTest::newRow("UTF-16 LE") << QByteArray("\xFF\xFE"
+                                             "\x0A\xFF\x09\x00\x0D\x30\x09\x30\x0D\x00\x0A\x00"
+                                             "\x0A\xFF\x09\x00\x09\x30\x0A\x00",
+                                             22)
+                               << QStringList{QStringLiteral("＊\t」〉\t〉")};
+    QTest::newRow("UTF-16 BE") << QByteArray("\xFE\xFF"
+                                             "\xFF\x0A\x00\x09\x30\x0D\x30\x09\x00\x0D\x00\x0A"
+                                             "\xFF\x0A\x00\x09\x30\x09",
+                                             20)
+                               << QStringList{QStringLiteral("＊\t」〉\t〉")};
+    QTest::newRow("UTF-16 odd length") << QByteArray("\xFF\xFE"
+                                                     "A\x00\t\x00x\x00\x0D",
+                                                     9)
+                                       << QStringList{QStringLiteral("A\tx\uFFFD")};
+    QTest::newRow("code page 932") << sjis << sjisGroups;
+    QTest::newRow("UTF-8") << utf8
+                           << QStringList{QStringLiteral("笑顔\t(^_^)"),
+                                          QStringLiteral("泣き\tx(´ω`)")};
+    QTest::newRow("UTF-8 with mark, comment right after it")
+        << bom + utf8 << QStringList{QStringLiteral("笑顔\t(^_^)"), QStringLiteral("泣き\tx(´ω`)")};
+    // The user's case: an old Windows line appended to the shipped file.
+    QTest::newRow("UTF-8 file with a Shift-JIS CR LF line")
+        << utf8 + sjis.first(sjis.indexOf('\n') + 1)
+        << QStringList{QStringLiteral("笑顔\t(^_^)\t\\(^o^)/\uFF5E\u2460"),
+                       QStringLiteral("泣き\tx(´ω`)")};
+    // ﾃｨ⇥ﾃｨ (C3 A8 09 C3 A8) is valid UTF-8 by accident; a two-byte UTF-8 sign whose second
+    // byte is below A1 (ω is CF 89) cannot be half-width katakana.
+    QTest::newRow("half-width katakana that passes for UTF-8")
+        << sjis + QByteArray("\xC3\xA8\t\xC3\xA8\r\n") + QStringLiteral("x\t(ω)\n").toUtf8()
+        << sjisGroups + QStringList{QStringLiteral("ﾃｨ\tﾃｨ"), QStringLiteral("x\t(ω)")};
+    // Files joined with cat: the second mark neither names a group nor hides a comment.
+    QTest::newRow("joined UTF-8 files")
+        << bom + QByteArray("X\ta\n") + bom + QStringLiteral("!!二つ目\r\nX\tb\r\n").toUtf8()
+        << QStringList{QStringLiteral("X\ta\tb")};
+    QTest::newRow("joined mixed files")
+        << sjis + bom + QStringLiteral("!!二つ目\n笑顔\tb\n").toUtf8()
+        << QStringList{sjisGroups.first() + QStringLiteral("\tb"), sjisGroups.last()};
+    // A lone lead byte at a line's end must not take the next line's first byte as its trail.
+    QTest::newRow("lead byte at a line end")
+        << QByteArray("\x81\r\nB\ty\r\n\x81\nC\tz\r\n") + sjis
+        << QStringList{QStringLiteral("B\ty"), QStringLiteral("C\tz")} + sjisGroups;
+}
 
-    // Bytes invalid in the chosen encoding neither crash nor stop the reading.
-    const QStringList broken = read("\x81\r\n\xA0\x80\xFF\tq\r\nB\ty\r\n");
-    QVERIFY(!broken.isEmpty());
-    QCOMPARE(broken.last(), QStringLiteral("B\ty"));
-    const QStringList odd = read(QByteArray("\xFF\xFE"
-                                            "A\x00\t\x00x\x00\x0D",
-                                            9));
-    QVERIFY(!odd.isEmpty());
-    QVERIFY(odd.first().startsWith(QStringLiteral("A\tx")));
+void TestFaces::mixedFilesAndEncodings()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, groups);
+    QCOMPARE(read(bytes), groups);
 }
 
 void TestFaces::groupLimit()
@@ -370,6 +395,42 @@ void TestFaces::indexedEqualsLinear()
     QCOMPARE(render(FaceTable::fromBytes(SampleFile, FaceTable::Lookup::Scan)),
              render(FaceTable::fromBytes(SampleFile)));
     QCOMPARE(FaceTable::fromBytes(SampleFile).GroupCount(), 4);
+}
+
+// Every emoticon of the shipped file posts unchanged to a Shift_JIS board and shows with the
+// font the package depends on, so no edit can bring back "?" or empty boxes.
+void TestFaces::shippedCollectionSurvivesShiftJisBoards()
+{
+    QFile shipped(QStringLiteral(TESSERIN_DATA_DIR "/face.txt"));
+    QVERIFY(shipped.open(QIODevice::ReadOnly));
+    const QByteArray bytes = shipped.readAll();
+    const FaceTable table = FaceTable::fromBytes(bytes);
+    QVERIFY2(table.GroupCount() >= 20, qPrintable(QString::number(table.GroupCount())));
+
+    const QRawFont font = QRawFont::fromFont(QFont(QStringLiteral("IPAPGothic"), 12));
+    QVERIFY2(font.isValid() && font.familyName() == QStringLiteral("IPAPGothic"),
+             "fonts-ipafont-gothic is missing: run tools/setup.sh");
+    QStringEncoder toCp932("windows-31j");
+    QStringDecoder fromCp932("windows-31j");
+    QVERIFY(toCp932.isValid());
+    qsizetype emoticons = 0;
+    for (const FaceGroup &group : table.FaceGroups()) {
+        QCOMPARE(QSet<QString>(group.Faces.begin(), group.Faces.end()).size(), group.Faces.size());
+        emoticons += group.Faces.size();
+        for (const QString &text : group.Faces + QStringList{group.GroupName}) {
+            QVERIFY2(!text.isEmpty(), qPrintable(group.GroupName));
+            const QByteArray encoded = toCp932.encode(text);
+            QVERIFY2(fromCp932.decode(encoded) == text, qPrintable(text));
+            for (const char32_t c : text.toUcs4())
+                QVERIFY2(font.supportsCharacter(c),
+                         qPrintable(text + QStringLiteral(": U+%1").arg(uint(c), 4, 16)));
+        }
+    }
+    QVERIFY2(emoticons >= 300, qPrintable(QString::number(emoticons)));
+
+    // One Shift-JIS line with CR LF appended keeps every group and adds its own.
+    const FaceTable appended = FaceTable::fromBytes(bytes + "\x83\x65\x83\x58\x83\x67\t(^o^)\r\n");
+    QCOMPARE(appended.groupNames(), table.groupNames() + QStringList{QStringLiteral("テスト")});
 }
 
 // ---- the picker window ----------------------------------------------------------------------
@@ -469,6 +530,17 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         auto *kind = child<QListWidget>(w, "kind");
         auto *face = child<QListWidget>(w, "face");
 
+        // Nothing selected, row 0 current as taking the focus leaves it: the first arrow key
+        // selects the first row, not the second.
+        for (QListWidget *list : {kind, face}) {
+            list->setFocus(Qt::TabFocusReason);
+            list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+            QTest::keyClick(list, Qt::Key_Down);
+            QCOMPARE(selectedRow(list), 0);
+        }
+        QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
+        facetext->clear();
+
         clickRow(kind, 1);
         QCOMPARE(rows(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
         QCOMPARE(selectedRow(face), -1);
@@ -485,6 +557,10 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         facetext->clear();
         QTest::keyClicks(facetext, QStringLiteral("typed"));
         QCOMPARE(facetext->text(), QStringLiteral("typed"));
+        clickRow(face, 0);
+        QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
+        // So does a click on the emoticon already selected.
+        QTest::keyClicks(facetext, QStringLiteral("!"));
         clickRow(face, 0);
         QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
 
@@ -634,6 +710,44 @@ void TestFaces::pickerWorksWithoutFile()
     QCOMPARE(target.toPlainText(), QStringLiteral("(-_-)(-_-)(-_-)"));
 }
 
+void TestFaces::usersOwnFileWins()
+{
+    writeFaceFile(SampleFile);
+    QPlainTextEdit target;
+    QStringList groups;
+    const auto groupsShown = [&] {
+        runPicker(nullptr, &target,
+                  [&](GetFace *w) { groups = rows(child<QListWidget>(w, "kind")); });
+        return groups;
+    };
+    QCOMPARE(groupsShown().size(), 4);
+    writeFile(userFacePath(), QStringLiteral("自分\t(・∀・)\n").toUtf8());
+    QCOMPARE(groupsShown(), QStringList{QStringLiteral("自分")});
+    // An empty file of one's own is one's choice.
+    writeFile(userFacePath(), QByteArray());
+    QCOMPARE(groupsShown(), QStringList());
+    // A folder of that name is no file: the shipped one serves.
+    QVERIFY(QFile::remove(userFacePath()));
+    QVERIFY(QDir().mkdir(userFacePath()));
+    QCOMPARE(groupsShown().size(), 4);
+
+    // Without the seam: XDG_DATA_HOME moves the user's folder, and nothing else is searched.
+    const bool hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QString xdg = m_folders.filePath(QStringLiteral("xdg"));
+    qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
+    const platform::ProgramFolders mine = platform::programFolders();
+    platform::setProgramFolders(std::nullopt);
+    const platform::ProgramFolders real = platform::programFolders();
+    platform::setProgramFolders(mine);
+    if (hadDataHome)
+        qputenv("XDG_DATA_HOME", dataHome);
+    else
+        qunsetenv("XDG_DATA_HOME");
+    QCOMPARE(real.userData, xdg + QStringLiteral("/Tesserin"));
+    QCOMPARE(real.program, QCoreApplication::applicationDirPath());
+}
+
 void TestFaces::pickerCentresOverOpener()
 {
     QWidget opener;
@@ -642,14 +756,21 @@ void TestFaces::pickerCentresOverOpener()
     QVERIFY(QTest::qWaitForWindowExposed(&opener));
     QPlainTextEdit target;
     QPoint centre;
-    runPicker(&opener, &target, [&](GetFace *w) { centre = w->frameGeometry().center(); });
+    QWindow *transientParent = nullptr;
+    const auto placed = [&](GetFace *w) {
+        centre = w->frameGeometry().center();
+        transientParent = w->windowHandle()->transientParent();
+    };
+    runPicker(&opener, &target, placed);
     QVERIFY((centre - opener.frameGeometry().center()).manhattanLength() <= 2);
+    QCOMPARE(transientParent, opener.windowHandle());
 
     // A hidden opener, or none: the middle of the screen.
     const QPoint screenCentre = QGuiApplication::primaryScreen()->availableGeometry().center();
     opener.hide();
-    runPicker(&opener, &target, [&](GetFace *w) { centre = w->frameGeometry().center(); });
+    runPicker(&opener, &target, placed);
     QVERIFY((centre - screenCentre).manhattanLength() <= 2);
+    QCOMPARE(transientParent, nullptr);
     runPicker(nullptr, &target, [&](GetFace *w) { centre = w->frameGeometry().center(); });
     QVERIFY((centre - screenCentre).manhattanLength() <= 2);
 }

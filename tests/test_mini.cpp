@@ -152,6 +152,7 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
     QVERIFY(mini->isVisible());
     QVERIFY(!mini->isModal());
     QCOMPARE(mini->parentWidget(), nullptr);
+    QCOMPARE(mini->windowHandle()->transientParent(), nullptr);
     QVERIFY(mini->testAttribute(Qt::WA_DeleteOnClose));
 
     QCOMPARE(mini->objectName(), QStringLiteral("frmMini"));
@@ -371,16 +372,19 @@ void TestMini::emoticonButtonOpensThePickerOnDoc()
 
     bool seen = false;
     QPlainTextEdit *target = nullptr;
+    QWindow *over = nullptr;
     QTimer::singleShot(0, mini, [&] {
         if (auto *picker = qobject_cast<GetFace *>(QApplication::activeModalWidget())) {
             seen = true;
             target = picker->tgt;
+            over = picker->windowHandle()->transientParent();
             picker->close();
         }
     });
     QTest::mouseClick(mini->Command3, Qt::LeftButton);
     QVERIFY(seen);
     QCOMPARE(target, mini->Doc);
+    QCOMPARE(over, mini->windowHandle());
     // Closed without a choice: the body is as it was and the mini window stays.
     QVERIFY(mini);
     QVERIFY(mini->isVisible());

@@ -13,9 +13,11 @@
 #include <QPlainTextEdit>
 #include <QSet>
 #include <QSettings>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <algorithm>
 #include <memory>
 #include <random>
 
@@ -23,37 +25,70 @@ namespace {
 
 // ---- the emoticon file ------------------------------------------------------------------------
 
-// The file format, modelled apart from the reader: CR LF and a lone CR end a line, a lone LF
-// ends one only in text without any CR; "!!" at the very start marks a comment; after trimming
-// U+0020 at both ends the group name is the text before the first TAB, and a line without a TAB
-// counts for nothing.
+// The file format, modelled apart from the reader: CR LF, a lone CR and a lone LF each end a
+// line; a file with a byte-order mark or valid UTF-8 throughout is decoded whole, any other file
+// line by line (UTF-8 where the line is valid UTF-8 with some sign beyond half-width katakana
+// look-alikes, else code page 932); a U+FEFF opening a line goes; "!!" at the very start marks a
+// comment; after trimming U+0020 at both ends the group name is the text before the first TAB,
+// and a line without a TAB counts for nothing.
 struct ModelGroup
 {
     QString name;
     qsizetype faces = 0;
 };
 
-QList<ModelGroup> modelGroups(const QString &text)
+template <typename Text> QList<Text> splitLines(const Text &text)
 {
-    QStringList lines;
-    const bool lfEndsLines = !text.contains(QLatin1Char('\r'));
-    QString current;
+    QList<Text> lines;
+    Text current;
     for (qsizetype i = 0; i < text.size(); ++i) {
-        const QChar c = text.at(i);
-        if (c == QLatin1Char('\r')) {
+        const auto c = text.at(i);
+        if (c == '\r' || c == '\n') {
             lines.append(current);
             current.clear();
-            if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
+            if (c == '\r' && i + 1 < text.size() && text.at(i + 1) == '\n')
                 ++i;
-        } else if (c == QLatin1Char('\n') && lfEndsLines) {
-            lines.append(current);
-            current.clear();
         } else {
             current.append(c);
         }
     }
     if (!current.isEmpty())
         lines.append(current);
+    return lines;
+}
+
+QString modelLine(const QByteArray &line)
+{
+    QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
+    const QString text = utf8.decode(line);
+    // Half-width katakana pairs of code page 932 give U+0080..U+07FF with a low part of 21..3F.
+    const bool lookalikesOnly = std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.unicode() < 0x80 || (c.unicode() < 0x800 && (c.unicode() & 0x3F) >= 0x21);
+    });
+    const bool nonAscii =
+        std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x80; });
+    if (!utf8.hasError() && !(nonAscii && lookalikesOnly))
+        return text;
+    return QStringDecoder("windows-31j", QStringConverter::Flag::Stateless).decode(line);
+}
+
+QStringList modelLines(const QByteArray &bytes)
+{
+    if (const auto whole = platform::decodeWholeText(bytes))
+        return splitLines(*whole);
+    QStringList lines;
+    for (const QByteArray &line : splitLines(bytes))
+        lines.append(modelLine(line));
+    return lines;
+}
+
+QList<ModelGroup> modelGroups(const QByteArray &bytes)
+{
+    QStringList lines = modelLines(bytes);
+    for (QString &line : lines) {
+        if (line.startsWith(QChar(0xFEFF)))
+            line.remove(0, 1);
+    }
 
     QList<ModelGroup> groups;
     QHash<QString, qsizetype> index;
@@ -95,11 +130,12 @@ void checkTable(const FaceTable &table, const QByteArray &bytes, const QString &
                  qPrintable(what + QStringLiteral(": a group twice: ") + group.GroupName));
         seen.insert(group.GroupName);
     }
-    const QList<ModelGroup> model = modelGroups(platform::decodeText(bytes));
-    QVERIFY2(model.size() == groups.size(),
-             qPrintable(what + QStringLiteral(": %1 groups, the model has %2")
-                                   .arg(groups.size())
-                                   .arg(model.size())));
+    const QList<ModelGroup> model = modelGroups(bytes);
+    QVERIFY2(
+        model.size() == groups.size(),
+        qPrintable(
+            what +
+            QStringLiteral(": %1 groups, the model has %2").arg(groups.size()).arg(model.size())));
     for (qsizetype i = 0; i < model.size(); ++i) {
         QVERIFY2(groups.at(i).GroupName == model.at(i).name,
                  qPrintable(what + QStringLiteral(": group %1 out of order").arg(i)));
@@ -116,9 +152,19 @@ void checkTable(const FaceTable &table, const QByteArray &bytes, const QString &
 const QList<QByteArray> &pieces()
 {
     static const QList<QByteArray> all{
-        QByteArray("\r\n"), QByteArray("\r"), QByteArray("\n"), QByteArray("\t"),
-        QByteArray("\t"), QByteArray(" "), QByteArray("  "), QByteArray("!!"), QByteArray("!"),
-        QByteArray("\0", 1), QByteArray("A"), QByteArray("B"), QByteArray("(^o^)"),
+        QByteArray("\r\n"),
+        QByteArray("\r"),
+        QByteArray("\n"),
+        QByteArray("\t"),
+        QByteArray("\t"),
+        QByteArray(" "),
+        QByteArray("  "),
+        QByteArray("!!"),
+        QByteArray("!"),
+        QByteArray("\0", 1),
+        QByteArray("A"),
+        QByteArray("B"),
+        QByteArray("(^o^)"),
         QByteArray("\x8f\xce\x82\xa2"),         // 笑い in Shift-JIS
         QByteArray("\xb7\xc0"),                 // half-width katakana in Shift-JIS
         QByteArray("\x81"),                     // a Shift-JIS lead byte alone
@@ -130,7 +176,9 @@ const QList<QByteArray> &pieces()
         QByteArray("\xe3\x81"),                 // truncated UTF-8
         QByteArray("\x80"),                     // a lone continuation byte
         QByteArray("\xed\xa0\x80"),             // a UTF-8 encoded surrogate
-        QByteArray("\xef\xbb\xbf"), QByteArray("\xff\xfe"), QByteArray("\xfe\xff"),
+        QByteArray("\xef\xbb\xbf"),
+        QByteArray("\xff\xfe"),
+        QByteArray("\xfe\xff"),
         QByteArray("\xe3\x80\x80"), // the ideographic space in UTF-8
     };
     return all;
@@ -436,9 +484,13 @@ void TestRobustness::onlyTheExactLockValueLocks()
 void TestRobustness::randomSettingsFilesNeverCrash()
 {
     static const QList<QByteArray> parts{
-        "[Data]\n", "[Setting]\n", "[", "]", "\n", "\r\n", "=", ",", ";", "\"", "\\", " ",
-        "str1=", "Title2=", "info0=", "tanbun0=", "tanbun1=", "tanbun2=", "Lock=", "lock",
-        "x", "@String(", "@Variant(", ")", "\\x3042", "\xe3\x81\x82", "\xff", QByteArray("\0", 1)};
+        "[Data]\n", "[Setting]\n",  "[",         "]",
+        "\n",       "\r\n",         "=",         ",",
+        ";",        "\"",           "\\",        " ",
+        "str1=",    "Title2=",      "info0=",    "tanbun0=",
+        "tanbun1=", "tanbun2=",     "Lock=",     "lock",
+        "x",        "@String(",     "@Variant(", ")",
+        "\\x3042",  "\xe3\x81\x82", "\xff",      QByteArray("\0", 1)};
     std::mt19937_64 rng(4242);
     std::uniform_int_distribution<qsizetype> pick(0, parts.size() - 1);
     std::uniform_int_distribution<int> count(0, 120);

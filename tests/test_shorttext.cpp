@@ -183,6 +183,7 @@ void TestShortText::windowIsLaidOutAsDesigned()
         QCOMPARE(dlg.objectName(), QStringLiteral("frmFace"));
         QVERIFY(dlg.isModal());
         QCOMPARE(dlg.parentWidget(), nullptr);
+        QCOMPARE(dlg.windowHandle()->transientParent(), w->windowHandle());
         QCOMPARE(dlg.size(), platform::twipsSize(4680, 3195));
         // The default sizable frame.
         QCOMPARE(dlg.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
@@ -418,6 +419,11 @@ void TestShortText::userSelectionShowsTheItem()
 {
     auto w = makeMain({QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
     const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
+        // With nothing selected the first Down selects the first item, not the second.
+        dlg.List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+        QTest::keyClick(dlg.List1, Qt::Key_Down);
+        QCOMPARE(selectedRow(dlg.List1), 0);
+        QCOMPARE(dlg.Text1->text(), QStringLiteral("one"));
         clickItem(dlg.List1, 2);
         QCOMPARE(dlg.Text1->text(), QStringLiteral("three"));
         // Typing over it and clicking the same item again shows the item again.

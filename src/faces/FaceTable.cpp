@@ -6,18 +6,11 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <optional>
+
 namespace {
 const QChar Tab = QLatin1Char('\t');
-const QChar Cr = QLatin1Char('\r');
-const QChar Lf = QLatin1Char('\n');
 } // namespace
-
-FaceTable FaceTable::fromBytes(const QByteArray &bytes, Lookup lookup)
-{
-    FaceTable table(lookup);
-    table.readText(platform::decodeText(bytes));
-    return table;
-}
 
 FaceTable FaceTable::fromFile(const QString &path)
 {
@@ -36,19 +29,15 @@ namespace {
 // Calls take(line) for every line, without collecting them first.
 template <typename Take> void forEachLine(QStringView text, Take take)
 {
-    const bool lfEndsLines = !text.contains(Cr);
     qsizetype start = 0;
     qsizetype i = 0;
     const qsizetype n = text.size();
     while (i < n) {
         const QChar c = text.at(i);
-        if (c == Cr) {
+        if (c == u'\r' || c == u'\n') {
             take(text.sliced(start, i - start));
-            i += (i + 1 < n && text.at(i + 1) == Lf) ? 2 : 1;
+            i += (c == u'\r' && i + 1 < n && text.at(i + 1) == u'\n') ? 2 : 1;
             start = i;
-        } else if (c == Lf && lfEndsLines) {
-            take(text.sliced(start, i - start));
-            start = ++i;
         } else {
             ++i;
         }
@@ -57,6 +46,14 @@ template <typename Take> void forEachLine(QStringView text, Take take)
         take(text.sliced(start));
 }
 } // namespace
+
+FaceTable FaceTable::fromBytes(const QByteArray &bytes, Lookup lookup)
+{
+    FaceTable table(lookup);
+    const std::optional<QString> whole = platform::decodeWholeText(bytes);
+    table.readText(whole ? *whole : platform::decodeLineByLine(bytes));
+    return table;
+}
 
 QList<QStringView> FaceTable::fileLines(QStringView text)
 {
@@ -67,11 +64,17 @@ QList<QStringView> FaceTable::fileLines(QStringView text)
 
 void FaceTable::readText(QStringView text)
 {
-    forEachLine(text, [this](QStringView line) {
-        // The marker counts only at the very start, before any trimming.
-        if (!line.startsWith(QLatin1String("!!")))
-            AddFaceLine(line);
-    });
+    forEachLine(text, [this](QStringView line) { readLine(line); });
+}
+
+void FaceTable::readLine(QStringView line)
+{
+    // Two files joined with cat bring the second one's byte-order mark along.
+    if (line.startsWith(QChar(0xFEFF)))
+        line = line.sliced(1);
+    // The marker counts only at the very start, before any trimming.
+    if (!line.startsWith(QLatin1String("!!")))
+        AddFaceLine(line);
 }
 
 void FaceTable::AddFaceLine(QStringView line)

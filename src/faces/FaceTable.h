@@ -23,14 +23,15 @@ public:
 
     explicit FaceTable(Lookup lookup = Lookup::Index) : m_lookup(lookup) {}
 
-    // The table of a whole file's bytes.
+    // The table of a whole file's bytes. A file that a byte-order mark or valid UTF-8 throughout
+    // does not explain is decoded line by line (platform::decodeLineByLine).
     static FaceTable fromBytes(const QByteArray &bytes, Lookup lookup = Lookup::Index);
 
     // The table of the file at path; a missing, unreadable or non-regular file gives none.
     static FaceTable fromFile(const QString &path);
 
-    // The lines of decoded text. CR LF and a lone CR end a line and a lone LF stays in it,
-    // except in text without any CR, where LF ends lines. A final line end opens no new line.
+    // The lines of decoded text. CR LF, a lone CR and a lone LF each end a line. A final line
+    // end opens no new line.
     static QList<QStringView> fileLines(QStringView text);
 
     // Files every line of decoded text, skipping the "!!" comments.
@@ -46,6 +47,8 @@ public:
     bool operator==(const FaceTable &other) const { return m_groups == other.m_groups; }
 
 private:
+    // Files one decoded line unless it is a comment; a byte-order mark at its start is dropped.
+    void readLine(QStringView line);
     int findGroup(QStringView name) const;
 
     Lookup m_lookup;

@@ -1,11 +1,13 @@
 #include "faces/GetFace.h"
 
+#include "faces/FaceFile.h"
 #include "platform/BodyText.h"
 #include "platform/Controls.h"
+#include "platform/ListKeys.h"
 #include "platform/Look.h"
+#include "platform/OpenerPlacement.h"
 #include "platform/Twips.h"
 
-#include <QCoreApplication>
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -18,7 +20,6 @@
 
 namespace {
 const QString Caption = QStringLiteral("顔文字選択");
-const QString FaceFileName = QStringLiteral("face.txt");
 constexpr QSize ClientSize = platform::twipsSize(9705, 6150);
 constexpr QRect FaceTextPlace = platform::twipsRect(120, 120, 7935, 495);
 constexpr QRect SelectPlace = platform::twipsRect(8160, 120, 1455, 495);
@@ -38,6 +39,7 @@ QListWidget *makeList(QWidget *parent, const QRect &place, const QString &name)
     // Rows of one height let a list of 32,767 groups fill without measuring every row.
     list->setUniformItemSizes(true);
     list->setFont(platform::faceFont(ListPoints));
+    platform::selectFirstRowOnFirstArrow(list);
     return list;
 }
 
@@ -93,6 +95,8 @@ void GetFace::connectHandlers()
 {
     connect(kind, &QListWidget::itemSelectionChanged, this, &GetFace::kind_Click);
     connect(face, &QListWidget::itemSelectionChanged, this, &GetFace::face_Click);
+    // A click on the emoticon already selected takes it again, over whatever was typed since.
+    connect(face, &QListWidget::itemClicked, this, &GetFace::face_Click);
     connect(SelectBtn, &QPushButton::clicked, this, &GetFace::SelectBtn_Click);
     connect(CloseBtn, &QPushButton::clicked, this, &GetFace::CloseBtn_Click);
 }
@@ -108,12 +112,7 @@ void GetFace::showEvent(QShowEvent *event)
     face->clear();
     Form_Load();
 
-    // Without an owner Qt would centre on the screen; a hidden opener has no place to centre on.
-    const QWidget *openerWindow = m_opener ? m_opener->window() : nullptr;
-    if (openerWindow && openerWindow->isVisible())
-        platform::centreOver(this, openerWindow->frameGeometry());
-    else
-        platform::centreOnScreen(this);
+    platform::placeOverOpener(this, m_opener);
     facetext->setFocus(Qt::ActiveWindowFocusReason);
 }
 
@@ -142,8 +141,7 @@ void GetFace::keyPressEvent(QKeyEvent *event)
 // The file is read afresh at every opening, so edits show without a restart.
 void GetFace::Form_Load()
 {
-    m_table = FaceTable::fromFile(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                                  FaceFileName);
+    m_table = FaceTable::fromFile(faceFilePath());
     kind->clear();
     kind->addItems(m_table.groupNames());
 }

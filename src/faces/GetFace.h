@@ -16,7 +16,7 @@ class GetFace : public QDialog
 {
     Q_OBJECT
 public:
-    // The picker has no owner; it only centres itself over the opener.
+    // The picker has no owner widget; it shows over the opener's window, its transient parent.
     explicit GetFace(QWidget *opener);
 
     QPlainTextEdit *tgt = nullptr;

@@ -2,7 +2,9 @@
 
 #include "notebook/Tesserin.h"
 #include "platform/Controls.h"
+#include "platform/ListKeys.h"
 #include "platform/Look.h"
+#include "platform/OpenerPlacement.h"
 #include "platform/ShortTextBox.h"
 #include "platform/Twips.h"
 #include "shorttext/ShortTextRules.h"
@@ -57,6 +59,7 @@ frmFace::frmFace(Tesserin *main) : QDialog(nullptr), m_main(main)
     List1->setSortingEnabled(false);
     List1->setUniformItemSizes(true); // thousands of items must not be measured one by one
     platform::paintBoxBackground(List1, platform::colour::LightYellow);
+    platform::selectFirstRowOnFirstArrow(List1);
 
     Text1 = new QLineEdit(this);
     Text1->setObjectName(QStringLiteral("Text1"));
@@ -93,7 +96,7 @@ void frmFace::showEvent(QShowEvent *event)
     m_open = true;
     Form_Load();
 
-    platform::centreOver(this, m_main->frameGeometry());
+    platform::placeOverOpener(this, m_main);
     List1->setFocus(Qt::OtherFocusReason);
 }
 

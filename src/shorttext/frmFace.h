@@ -14,7 +14,7 @@ class frmFace : public QDialog
 {
     Q_OBJECT
 public:
-    // No owner: the window only centres itself over the main window.
+    // No owner widget: the window shows over the main window, its transient parent.
     explicit frmFace(Tesserin *main);
 
     // QDialog's accept(), reject() and done() hide the window without a close event, so the

@@ -49,7 +49,7 @@ wait_until() {
 # The program is copied into lib/tesserin beside an emoticon file written here (Shift-JIS, CR LF,
 # as the classic file is), and started through a bin/ link, so it must find face.txt beside its
 # resolved path as the installed program does.
-mkdir -p "$work/lib/tesserin" "$work/bin" "$work/home" "$work/config" "$work/run"
+mkdir -p "$work/lib/tesserin" "$work/bin" "$work/home" "$work/config" "$work/data" "$work/run"
 chmod 700 "$work/run"
 cp "$built" "$work/lib/tesserin/tesserin"
 ln -s ../lib/tesserin/tesserin "$work/bin/tesserin"
@@ -69,7 +69,8 @@ wait_until 20 test -s "$work/display" || fail "Xvfb did not start: $(cat "$work/
 export DISPLAY=":$(head -n1 "$work/display")"
 
 run_env=(env -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM -u SESSION_MANAGER
-         HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_RUNTIME_DIR="$work/run"
+         HOME="$work/home" XDG_CONFIG_HOME="$work/config" XDG_DATA_HOME="$work/data"
+         XDG_RUNTIME_DIR="$work/run"
          QT_QPA_PLATFORM=xcb DISPLAY="$DISPLAY")
 
 # ---- helpers -----------------------------------------------------------------------------------

@@ -1,0 +1,22 @@
+#include "platform/OpenerPlacement.h"
+
+#include "platform/Controls.h"
+
+#include <QWidget>
+#include <QWindow>
+
+namespace platform {
+
+void placeOverOpener(QWidget *window, QWidget *opener)
+{
+    QWidget *openerWindow = opener ? opener->window() : nullptr;
+    const bool shown = openerWindow && openerWindow->isVisible();
+    if (QWindow *handle = window->windowHandle())
+        handle->setTransientParent(shown ? openerWindow->windowHandle() : nullptr);
+    if (shown)
+        centreOver(window, openerWindow->frameGeometry());
+    else
+        centreOnScreen(window);
+}
+
+} // namespace platform
