@@ -288,6 +288,7 @@ void TestStore::instanceLockBelongsToTheUser()
         platform::InstanceLock lock;
         QCOMPARE(lock.tryLock(), Outcome::Taken);
         QCOMPARE(modeOf(QFileInfo(own).absolutePath()), mode_t(0700));
+        QCOMPARE(modeOf(own), mode_t(0600));
         // Another instance of this user.
         platform::InstanceLock second;
         QCOMPARE(second.tryLock(), Outcome::HeldByOther);
