@@ -169,11 +169,7 @@ void BM_BackgroundSaveBlocks(benchmark::State &state)
     }
     w.hide();
 }
-BENCHMARK(BM_BackgroundSaveBlocks)
-    ->Arg(1)
-    ->Arg(2)
-    ->UseManualTime()
-    ->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BackgroundSaveBlocks)->Arg(1)->Arg(2)->UseManualTime()->Unit(benchmark::kMillisecond);
 
 // The worker's part of the same save, for comparison: finishing, escaping, writing, renaming.
 void BM_BackgroundSaveWorker(benchmark::State &state)

@@ -12,9 +12,9 @@
 #include "platform/SystemEnd.h"
 
 #include <QAction>
-#include <QLabel>
 #include <QComboBox>
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QPlainTextEdit>
