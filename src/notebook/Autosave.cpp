@@ -6,10 +6,11 @@
 #include <chrono>
 #include <cstdio>
 #include <mutex>
+#include <thread>
 
 struct Autosave::Shared
 {
-    std::timed_mutex writing; // held for every write of the store
+    std::mutex writing; // held for every write of the store
     std::atomic<bool> closing = false;
     QList<std::pair<QString, QString>> lastWritten; // worker only, under `writing`
 };
@@ -64,9 +65,14 @@ bool Autosave::saveNow(const NotebookTexts &texts)
     const QDeadlineTimer bound(Bound);
     m_timer.stop();
     m_shared->closing = true; // also tells a running save to stop waiting for the lock file
-    std::unique_lock writing(m_shared->writing, std::defer_lock);
-    if (!writing.try_lock_for(
-            std::chrono::milliseconds(std::max<qint64>(0, bound.remainingTime()))))
+    // Polled rather than a timed lock: the running save sees `closing` within a few
+    // milliseconds, so the wait is short unless its disk hangs.
+    std::unique_lock writing(m_shared->writing, std::try_to_lock);
+    while (!writing.owns_lock() && !bound.hasExpired()) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        writing.try_lock();
+    }
+    if (!writing.owns_lock())
         std::fprintf(stderr, "tesserin: a background save of the store is still running; "
                              "writing the store anyway\n");
     const std::unique_ptr<QSettings> settings = m_openStore();
