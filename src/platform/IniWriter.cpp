@@ -170,6 +170,8 @@ QByteArray iniEscapedString(const QString &value)
     bool afterHex = false;
     for (const char *p = run; p != end; ++p) {
         const auto c = static_cast<unsigned char>(*p);
+        if (!afterHex && c >= 0x20 && c != '"' && c != '\\' && c != 0xef)
+            continue; // nearly every byte of a body
         QByteArray escape;
         int length = 1;
         if (afterHex && isHexDigit(*p)) {
