@@ -4,16 +4,27 @@
 
 #include <QApplication>
 
+#include <cstdio>
+
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Tesserin"));
     QApplication::setOrganizationName(QStringLiteral("Tesserin"));
 
-    // A second start ends quietly, before the store is read.
+    // A second start ends quietly, before the store is read. A lock that cannot be taken for
+    // any other reason does not keep the user from the texts.
     platform::InstanceLock lock;
-    if (!lock.tryLock())
+    switch (lock.tryLock()) {
+    case platform::InstanceLock::Outcome::Taken:
+        break;
+    case platform::InstanceLock::Outcome::HeldByOther:
         return 0;
+    case platform::InstanceLock::Outcome::Failed:
+        std::fprintf(stderr, "tesserin: %s; starting without the single-instance check\n",
+                     qPrintable(lock.why()));
+        break;
+    }
 
     Tesserin window;
     platform::SystemEnd systemEnd;

@@ -86,19 +86,27 @@ void write(QSettings &settings, const NotebookTexts &texts)
         settings.setValue(key, value);
 }
 
-bool save(QSettings &settings, const NotebookTexts &texts)
+std::optional<bool> saveEntries(QSettings &settings,
+                                const QList<std::pair<QString, QString>> &values,
+                                const platform::IniWriteLimits &limits)
 {
     bool iniFile = settings.format() == QSettings::IniFormat;
 #ifndef Q_OS_WIN
     iniFile = iniFile || settings.format() == QSettings::NativeFormat;
 #endif
-    if (iniFile) {
-        if (const std::optional<bool> written = platform::writeIniStrings(settings, entries(texts)))
-            return *written;
-    }
-    write(settings, texts);
+    if (iniFile)
+        return platform::writeIniStrings(settings, values, limits);
+    // The registry: no lock file to wait for, no escapes to get wrong.
+    for (const auto &[key, value] : values)
+        settings.setValue(key, value);
     settings.sync();
-    return settings.status() == QSettings::NoError;
+    // A status left over from reading is no failure of this write.
+    return settings.status() != QSettings::AccessError;
+}
+
+bool save(QSettings &settings, const NotebookTexts &texts)
+{
+    return saveEntries(settings, entries(texts)).value_or(false);
 }
 
 } // namespace store

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "platform/IniWriter.h"
+
 #include <QString>
 #include <QStringList>
 
@@ -46,8 +48,15 @@ QList<std::pair<QString, QString>> entries(const NotebookTexts &texts);
 // longer list stay where they are and are never read again.
 void write(QSettings &settings, const NotebookTexts &texts);
 
-// Writes every value to the store now and tells whether it worked. An INI file is written in
-// one pass; other stores (the registry) go through QSettings.
+// Writes these values (as entries() gives them) to the store and tells whether the file was
+// written, or nullopt when the limits' stop called the write off. An INI file is written in one
+// pass, waiting for its lock file no longer than the limits allow; other stores (the registry)
+// go through QSettings.
+std::optional<bool> saveEntries(QSettings &settings,
+                                const QList<std::pair<QString, QString>> &values,
+                                const platform::IniWriteLimits &limits = {});
+
+// Writes every value to the store now and tells whether it worked.
 bool save(QSettings &settings, const NotebookTexts &texts);
 
 } // namespace store

@@ -3,6 +3,7 @@
 #include "faces/GetFace.h"
 #include "mini/frmMini.h"
 #include "notebook/AppIcon.h"
+#include "notebook/Autosave.h"
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
 #include "platform/BodyText.h"
@@ -133,6 +134,7 @@ Tesserin::Tesserin(platform::StoreFactory openStore, QWidget *parent)
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
 
     Form_Load();
+    connectAutosave();
 }
 
 Tesserin::~Tesserin()
@@ -249,6 +251,39 @@ void Tesserin::connectHandlers()
     connect(FaceIcon, &QComboBox::activated, this, &Tesserin::FaceIcon_Click);
 }
 
+// Texts are saved as they are typed, a moment after the last change; loading is no change.
+void Tesserin::connectAutosave()
+{
+    m_autosave = new Autosave(m_openStore, [this] { return currentTexts(); }, this);
+    for (QLineEdit *box : {Info[0], Info[1], Info[2], Doc0})
+        connect(box, &QLineEdit::textChanged, m_autosave, &Autosave::changed);
+    connect(Doc1, &QPlainTextEdit::textChanged, m_autosave, &Autosave::changed);
+    connect(LockText, &QAction::toggled, m_autosave, &Autosave::changed);
+    const QAbstractItemModel *list = FaceIcon->model();
+    connect(list, &QAbstractItemModel::rowsInserted, m_autosave, &Autosave::changed);
+    connect(list, &QAbstractItemModel::rowsRemoved, m_autosave, &Autosave::changed);
+    connect(list, &QAbstractItemModel::dataChanged, m_autosave, &Autosave::changed);
+    connect(list, &QAbstractItemModel::modelReset, m_autosave, &Autosave::changed);
+}
+
+// What the store would get now. While the mini window is open its box is the body; Doc(1)
+// gets that text only when the mini window closes.
+NotebookTexts Tesserin::currentTexts() const
+{
+    NotebookTexts texts;
+    texts.SlotBody = SlotBody;
+    texts.SlotTitle = SlotTitle;
+    if (CurrentSlot >= 0) {
+        texts.SlotTitle[CurrentSlot] = Doc0->text();
+        texts.SlotBody[CurrentSlot] = platform::bodyText(m_mini ? m_mini->Doc : Doc1);
+    }
+    for (int i = 0; i < 3; ++i)
+        texts.Info[i] = Info[i]->text();
+    texts.shortTexts = platform::shortTexts(FaceIcon);
+    texts.locked = LockText->isChecked();
+    return texts;
+}
+
 // ---- start-up, activation, closing -------------------------------------------------------
 
 void Tesserin::Form_Load()
@@ -309,18 +344,11 @@ void Tesserin::Form_QueryUnload()
 
     SlotTitle[CurrentSlot] = Doc0->text();
     SlotBody[CurrentSlot] = platform::bodyText(Doc1);
-
-    NotebookTexts texts;
-    texts.SlotBody = SlotBody;
-    texts.SlotTitle = SlotTitle;
-    for (int i = 0; i < 3; ++i)
-        texts.Info[i] = Info[i]->text();
-    texts.shortTexts = platform::shortTexts(FaceIcon);
-    texts.locked = LockText->isChecked();
+    const NotebookTexts texts = currentTexts();
 
     // A store that cannot be written is not a silent loss: the user may try again. The system
     // ending the program waits for nobody, so it gets one try and a line on stderr.
-    while (!saveAll(texts)) {
+    while (!m_autosave->saveNow(texts)) {
         if (m_systemClosing) {
             std::fprintf(stderr, "tesserin: the texts could not be saved to the settings store\n");
             break;
@@ -328,12 +356,6 @@ void Tesserin::Form_QueryUnload()
         if (!platform::askYesNo(this, SaveFailedQuestion))
             break;
     }
-}
-
-bool Tesserin::saveAll(const NotebookTexts &texts)
-{
-    const std::unique_ptr<QSettings> settings = m_openStore();
-    return store::save(*settings, texts);
 }
 
 void Tesserin::systemClose()
@@ -495,5 +517,6 @@ void Tesserin::Command4_Click()
 {
     hide();
     m_mini = new frmMini(this);
+    connect(m_mini->Doc, &QPlainTextEdit::textChanged, m_autosave, &Autosave::changed);
     m_mini->show();
 }

@@ -17,6 +17,7 @@ class QMenu;
 class QPlainTextEdit;
 class QPushButton;
 
+class Autosave;
 struct NotebookTexts;
 
 // The main window: three drafts, the personal details, the copy commands and the short texts.
@@ -65,6 +66,9 @@ public:
     QString slotTitle(int slot) const { return SlotTitle.at(slot); }
     QString slotBody(int slot) const { return SlotBody.at(slot); }
 
+    // Every write of the store goes through it; tests shorten its wait.
+    Autosave *autosave() const { return m_autosave; }
+
 protected:
     void closeEvent(QCloseEvent *event) override;
     void showEvent(QShowEvent *event) override;
@@ -79,7 +83,8 @@ private:
     void LoadSettings();
     void Form_Activate();
     void Form_QueryUnload();
-    bool saveAll(const NotebookTexts &texts);
+    void connectAutosave();
+    NotebookTexts currentTexts() const;
 
     void DocSelect_Click(short Index);
     void Info_GotFocus(short Index);
@@ -104,6 +109,7 @@ private:
     platform::StoreFactory m_openStore;
     QButtonGroup *m_slotGroup = nullptr;
     QPointer<frmMini> m_mini;
+    Autosave *m_autosave = nullptr;
     bool m_shownOnce = false;
     bool m_unloaded = false;
     bool m_systemClosing = false;

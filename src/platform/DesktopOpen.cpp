@@ -24,6 +24,9 @@ void setDesktopOpenRecorder(std::function<void(const QString &)> r)
 
 void desktopOpen(const QString &target)
 {
+    // xdg-open would read it as an option, and it takes no "--"; no address begins so.
+    if (target.startsWith(QLatin1Char('-')))
+        return;
     if (recorder()) {
         recorder()(target);
         return;

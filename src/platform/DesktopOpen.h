@@ -7,7 +7,8 @@
 namespace platform {
 
 // Hands the target to the desktop's "open" action without waiting and without looking at the
-// outcome: xdg-open on Linux, ShellExecuteW on Windows.
+// outcome: xdg-open on Linux, ShellExecuteW on Windows. A target beginning with "-" is not
+// handed over at all.
 void desktopOpen(const QString &target);
 
 // Test seam: while a recorder is set, desktopOpen() hands the target to it instead of the

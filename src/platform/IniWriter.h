@@ -1,8 +1,10 @@
 #pragma once
 
+#include <QDeadlineTimer>
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
 #include <utility>
 
@@ -10,19 +12,33 @@ class QSettings;
 
 namespace platform {
 
+// How long a write may wait for the store's lock file, and what may call it off meanwhile.
+struct IniWriteLimits
+{
+    // Past this the file is written without the lock: a lock left as a folder, one holding
+    // garbage or one held by a process that never lets go must not cost the texts.
+    QDeadlineTimer deadline = QDeadlineTimer(2000);
+    // Asked while waiting; true gives up without writing.
+    std::function<bool()> stop;
+};
+
 // Qt's own INI writer escapes a value one character at a time with an allocation for each;
-// three bodies of a megabyte take it well over a tenth of a second. This writer produces the
-// same INI syntax in one pass, for stores that hold plain strings only.
+// three bodies of a megabyte take it well over a tenth of a second. It also writes U+FEFF raw,
+// which its reader then drops. This writer produces Qt's INI syntax in one pass, with the
+// escapes that make every string come back exactly.
 //
 // Writes the values (keys such as "Data/str1") into the INI file behind `settings`, keeping
-// every other key the file already holds, under the same lock file and through a temporary
-// file and a rename, as QSettings does. Returns nullopt when the file holds something this
-// writer does not reproduce exactly (a list, a typed value, an unusual key or character); the
-// caller then lets QSettings write. Otherwise returns whether the file was written.
+// every other key the file already holds, through a temporary file and a rename, never through
+// QSettings::sync() on the store (which waits for ever on a stuck lock). Keys this writer cannot
+// spell itself (a list, a typed value, an unusual key name) are spelled by QSettings in a
+// scratch file and copied over. Returns whether the file was written, or nullopt when `stop`
+// called the write off while it waited for the lock.
 std::optional<bool> writeIniStrings(QSettings &settings,
-                                    const QList<std::pair<QString, QString>> &values);
+                                    const QList<std::pair<QString, QString>> &values,
+                                    const IniWriteLimits &limits = {});
 
-// One value as the INI file holds it, or nullopt for a character this writer leaves to Qt.
-std::optional<QByteArray> iniEscapedString(const QString &value);
+// One value as the INI file holds it. A lone surrogate, which UTF-8 cannot carry, becomes
+// U+FFFD.
+QByteArray iniEscapedString(const QString &value);
 
 } // namespace platform

@@ -10,15 +10,25 @@ namespace platform {
 class InstanceLock
 {
 public:
-    // The default path is in the per-user runtime folder.
+    enum class Outcome {
+        Taken,       // this is the only instance
+        HeldByOther, // another instance of this user runs
+        Failed,      // no lock could be taken; why() says what was in the way
+    };
+
     explicit InstanceLock(const QString &path = defaultPath());
 
-    bool tryLock();
+    Outcome tryLock();
+    QString why() const { return m_why; }
 
+    // The user's runtime folder; when that is missing or not the user's alone, the user's own
+    // cache folder. Never a folder shared with other accounts.
     static QString defaultPath();
 
 private:
+    QString m_path;
     QLockFile m_lock;
+    QString m_why;
 };
 
 } // namespace platform

@@ -38,6 +38,10 @@ void makeShortTextBox(QComboBox *box)
 
 QStringList shortTexts(const QComboBox *box)
 {
+    // The box's own list, shared rather than copied item by item: the background save takes
+    // it between two keystrokes.
+    if (const auto *list = qobject_cast<const QStringListModel *>(box->model()))
+        return list->stringList();
     QStringList texts;
     texts.reserve(box->count());
     for (int i = 0; i < box->count(); ++i)

@@ -27,7 +27,8 @@ void onSignal(int)
 SystemEnd::SystemEnd(QObject *parent) : QObject(parent)
 {
 #ifndef Q_OS_WIN
-    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM, 0, signalPipe) != 0)
+    // Close-on-exec: xdg-open and the browser it starts must not hold the pair.
+    if (signalPipe[0] < 0 && ::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0)
         signalPipe[0] = signalPipe[1] = -1;
     if (signalPipe[0] >= 0) {
         m_notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, this);

@@ -1,0 +1,98 @@
+#include "notebook/Autosave.h"
+
+#include <QSettings>
+
+#include <atomic>
+#include <chrono>
+#include <cstdio>
+#include <mutex>
+
+struct Autosave::Shared
+{
+    std::timed_mutex writing; // held for every write of the store
+    std::atomic<bool> closing = false;
+    QList<std::pair<QString, QString>> lastWritten; // worker only, under `writing`
+};
+
+Autosave::Autosave(platform::StoreFactory openStore, Snapshot snapshot, QObject *parent)
+    : QObject(parent), m_openStore(std::move(openStore)), m_snapshot(std::move(snapshot)),
+      m_shared(std::make_shared<Shared>())
+{
+    m_timer.setSingleShot(true);
+    m_timer.setInterval(Delay);
+    connect(&m_timer, &QTimer::timeout, this, &Autosave::saveInBackground);
+}
+
+Autosave::~Autosave()
+{
+    m_shared->closing = true;
+    waitForBackgroundSave();
+}
+
+void Autosave::changed()
+{
+    if (!m_shared->closing)
+        m_timer.start();
+}
+
+void Autosave::saveInBackground()
+{
+    if (m_shared->closing)
+        return;
+    if (backgroundSaveRunning()) {
+        m_timer.start();
+        return;
+    }
+    // Only the snapshot is taken here; finishing, escaping and writing happen on the worker.
+    m_running = std::async(std::launch::async, backgroundSave, m_shared, m_openStore, m_snapshot());
+}
+
+bool Autosave::backgroundSaveRunning() const
+{
+    return m_running.valid() &&
+           m_running.wait_for(std::chrono::seconds(0)) != std::future_status::ready;
+}
+
+void Autosave::waitForBackgroundSave()
+{
+    if (m_running.valid())
+        m_running.wait();
+}
+
+bool Autosave::saveNow(const NotebookTexts &texts)
+{
+    const QDeadlineTimer bound(Bound);
+    m_timer.stop();
+    m_shared->closing = true; // also tells a running save to stop waiting for the lock file
+    std::unique_lock writing(m_shared->writing, std::defer_lock);
+    if (!writing.try_lock_for(
+            std::chrono::milliseconds(std::max<qint64>(0, bound.remainingTime()))))
+        std::fprintf(stderr, "tesserin: a background save of the store is still running; "
+                             "writing the store anyway\n");
+    const std::unique_ptr<QSettings> settings = m_openStore();
+    platform::IniWriteLimits limits;
+    limits.deadline = bound;
+    return store::saveEntries(*settings, store::entries(texts), limits).value_or(false);
+}
+
+void Autosave::backgroundSave(const std::shared_ptr<Shared> &shared,
+                              const platform::StoreFactory &openStore, const NotebookTexts &texts)
+{
+    const QList<std::pair<QString, QString>> values = store::entries(texts);
+    const std::lock_guard writing(shared->writing);
+    // Once the close has begun, its write is the last; an older snapshot never lands after it.
+    if (shared->closing || values == shared->lastWritten)
+        return;
+    const std::unique_ptr<QSettings> settings = openStore();
+    platform::IniWriteLimits limits;
+    limits.deadline = QDeadlineTimer(Autosave::Bound);
+    limits.stop = [&shared] { return shared->closing.load(); };
+    const std::optional<bool> written = store::saveEntries(*settings, values, limits);
+    if (!written)
+        return;
+    if (*written)
+        shared->lastWritten = values;
+    else
+        std::fprintf(stderr, "tesserin: the texts could not be saved to the settings store; "
+                             "they are saved again after the next change and at the close\n");
+}
