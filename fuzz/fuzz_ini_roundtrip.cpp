@@ -2,10 +2,10 @@
 // a lone surrogate, which UTF-8 cannot carry and which comes back as U+FFFD; keys the file
 // already held (written by QSettings itself) must come back as QSettings read them before.
 //
-// Input: the first byte's two low bits say how many of the values are such keys; the values
-// follow, separated by 0xFF. Inside a value, 0xFE and two bytes give one UTF-16 unit
-// (big-endian, any unit: NUL, U+FEFF, a lone surrogate), and runs of other bytes are UTF-8
-// (invalid bytes becoming U+FFFD). Neither 0xFE nor 0xFF occurs in UTF-8.
+// Input: the first byte's two low bits say how many of the values are such keys (the third a
+// list, split at commas); the values follow, separated by 0xFF. Inside a value, 0xFE and two
+// bytes give one UTF-16 unit (big-endian, any unit: NUL, U+FEFF, a lone surrogate), and runs of
+// other bytes are UTF-8 (invalid bytes becoming U+FFFD). Neither 0xFE nor 0xFF occurs in UTF-8.
 #include "platform/IniWriter.h"
 
 #include <QByteArray>
@@ -106,21 +106,24 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QList<QString> values = parseValues(data + 1, size - 1);
     const qsizetype foreignCount = qMin(qsizetype(data[0] & 3), values.size());
 
-    // Keys of someone else, in a section and at the top level, written the way QSettings does.
-    auto foreignKey = [](qsizetype i) {
-        return (i % 2 ? QStringLiteral("f%1") : QStringLiteral("Other/f%1")).arg(i);
-    };
+    // Keys of someone else, written by QSettings: a string in a section, one at the top level,
+    // and a list under a key with a space, which the writer leaves for QSettings to spell.
+    const QString foreignKeys[] = {QStringLiteral("Other/f0"), QStringLiteral("f1"),
+                                   QStringLiteral("Other/f 2")};
     if (foreignCount > 0) {
         QSettings before(path, QSettings::IniFormat);
-        for (qsizetype i = 0; i < foreignCount; ++i)
-            before.setValue(foreignKey(i), values.at(i));
+        for (qsizetype i = 0; i < foreignCount; ++i) {
+            const QString &value = values.at(i);
+            before.setValue(foreignKeys[i],
+                            i == 2 ? QVariant(value.split(QLatin1Char(','))) : QVariant(value));
+        }
     }
     // What they are is what QSettings reads back, whether or not that is what it was given.
     QList<std::pair<QString, QVariant>> foreign;
     {
         const QSettings reread(path, QSettings::IniFormat);
         for (qsizetype i = 0; i < foreignCount; ++i)
-            foreign.append({foreignKey(i), reread.value(foreignKey(i))});
+            foreign.append({foreignKeys[i], reread.value(foreignKeys[i])});
     }
 
     QList<std::pair<QString, QString>> ours;
@@ -134,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         written = platform::writeIniStrings(settings, ours);
     }
     if (!written) {
-        // Declined: the caller writes through QSettings, so the file must be as it was.
+        // Not written: the file must be as it was.
         if (fileBytes(path) != old)
             fail("declined but changed the file", QString(), QVariant(), QVariant(), path);
         return 0;
