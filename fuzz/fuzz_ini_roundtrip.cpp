@@ -98,10 +98,20 @@ QByteArray fileBytes(const QString &path)
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
     static QTemporaryDir dir;
+    static quint64 run = 0;
     if (size == 0 || !dir.isValid())
         return 0;
-    const QString path = dir.filePath(QStringLiteral("store.ini"));
-    QFile::remove(path);
+    // QSettings keeps every file it has read or written in a cache and serves a file it
+    // believes unchanged from there, with the values as they were set rather than as the file
+    // spells them. Each step therefore reads the file under a name QSettings has never seen,
+    // as the next start of the program would.
+    ++run;
+    auto freshName = [](const char *step) {
+        return dir.filePath(QStringLiteral("%1-%2.ini").arg(run).arg(QLatin1String(step)));
+    };
+    const QString byQt = freshName("qt");
+    const QString path = freshName("ours");
+    const QString check = freshName("check");
 
     const QList<QString> values = parseValues(data + 1, size - 1);
     const qsizetype foreignCount = qMin(qsizetype(data[0] & 3), values.size());
@@ -111,53 +121,59 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString foreignKeys[] = {QStringLiteral("Other/f0"), QStringLiteral("f1"),
                                    QStringLiteral("Other/f 2")};
     if (foreignCount > 0) {
-        QSettings before(path, QSettings::IniFormat);
-        for (qsizetype i = 0; i < foreignCount; ++i) {
-            const QString &value = values.at(i);
-            before.setValue(foreignKeys[i],
-                            i == 2 ? QVariant(value.split(QLatin1Char(','))) : QVariant(value));
+        {
+            QSettings before(byQt, QSettings::IniFormat);
+            for (qsizetype i = 0; i < foreignCount; ++i) {
+                const QString &value = values.at(i);
+                before.setValue(foreignKeys[i],
+                                i == 2 ? QVariant(value.split(QLatin1Char(','))) : QVariant(value));
+            }
         }
-    }
-    // What they are is what QSettings reads back, whether or not that is what it was given.
-    QList<std::pair<QString, QVariant>> foreign;
-    {
-        const QSettings reread(path, QSettings::IniFormat);
-        for (qsizetype i = 0; i < foreignCount; ++i)
-            foreign.append({foreignKeys[i], reread.value(foreignKeys[i])});
+        QFile::rename(byQt, path);
     }
 
     QList<std::pair<QString, QString>> ours;
     for (qsizetype i = foreignCount; i < values.size(); ++i)
         ours.append({QStringLiteral("Data/v%1").arg(i), values.at(i)});
 
+    // What the keys of someone else are is what QSettings reads from the file, whether or not
+    // that is what it was given.
+    QList<std::pair<QString, QVariant>> foreign;
     const QByteArray old = fileBytes(path);
     std::optional<bool> written;
     {
         QSettings settings(path, QSettings::IniFormat);
+        for (qsizetype i = 0; i < foreignCount; ++i)
+            foreign.append({foreignKeys[i], settings.value(foreignKeys[i])});
         written = platform::writeIniStrings(settings, ours);
     }
     if (!written) {
         // Not written: the file must be as it was.
         if (fileBytes(path) != old)
             fail("declined but changed the file", QString(), QVariant(), QVariant(), path);
+        QFile::remove(path);
         return 0;
     }
     if (!*written)
         fail("could not write", QString(), QVariant(), QVariant(), path);
 
-    const QSettings after(path, QSettings::IniFormat);
-    for (const auto &[key, value] : ours) {
-        const QVariant back = after.value(key);
-        if (back.typeId() != QMetaType::QString || back.toString() != storable(value))
-            fail("a value came back changed", key, value, back, path);
+    QFile::rename(path, check);
+    {
+        const QSettings after(check, QSettings::IniFormat);
+        for (const auto &[key, value] : ours) {
+            const QVariant back = after.value(key);
+            if (back.typeId() != QMetaType::QString || back.toString() != storable(value))
+                fail("a value came back changed", key, value, back, check);
+        }
+        for (const auto &[key, value] : foreign) {
+            const QVariant back = after.value(key);
+            if (back != value)
+                fail("a key the file held came back changed", key, value, back, check);
+        }
+        if (after.allKeys().size() != ours.size() + foreign.size())
+            fail("the file holds other keys than were written", QString(), QVariant(), QVariant(),
+                 check);
     }
-    for (const auto &[key, value] : foreign) {
-        const QVariant back = after.value(key);
-        if (back != value)
-            fail("a key the file held came back changed", key, value, back, path);
-    }
-    if (after.allKeys().size() != ours.size() + foreign.size())
-        fail("the file holds other keys than were written", QString(), QVariant(), QVariant(),
-             path);
+    QFile::remove(check);
     return 0;
 }
