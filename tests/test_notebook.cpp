@@ -241,10 +241,10 @@ void TestNotebook::onePassIniWriterReadsBackThroughQt()
     // Whatever the one-pass writer puts in the file, QSettings must read back exactly. U+FEFF
     // and the control characters take hex escapes, so hex digits and spaces around them matter.
     const QList<QChar> alphabet{
-        u'a',  u'Z', u'0',      u'9',      u' ',      u';',      u',',      u'=',     u'"',
-        u'\\', u'@', u'#',      u'[',      u']',      u'%',      u'/',      u'\t',    u'\r',
-        u'\n', u'\'', u'x',     u'日',     u'ｱ',      u'\u3000', u'\u00a0', u'\u2028', u'\u007f',
-        u'é',  u'F', u'\ufeff', u'\ufeff', u'\x01',   u'\x1f',   u'\0',     u'\xd800', u'\xdc00'};
+        u'a',  u'Z',  u'0',      u'9',      u' ',    u';',      u',',      u'=',      u'"',
+        u'\\', u'@',  u'#',      u'[',      u']',    u'%',      u'/',      u'\t',     u'\r',
+        u'\n', u'\'', u'x',      u'日',     u'ｱ',    u'\u3000', u'\u00a0', u'\u2028', u'\u007f',
+        u'é',  u'F',  u'\ufeff', u'\ufeff', u'\x01', u'\x1f',   u'\0',     u'\xd800', u'\xdc00'};
     const auto readBack = [](QString v) {
         // UTF-8 cannot carry a lone surrogate: it comes back as U+FFFD.
         for (qsizetype i = 0; i < v.size(); ++i) {

@@ -254,7 +254,8 @@ void Tesserin::connectHandlers()
 // Texts are saved as they are typed, a moment after the last change; loading is no change.
 void Tesserin::connectAutosave()
 {
-    m_autosave = new Autosave(m_openStore, [this] { return currentTexts(); }, this);
+    m_autosave = new Autosave(
+        m_openStore, [this] { return currentTexts(); }, this);
     for (QLineEdit *box : {Info[0], Info[1], Info[2], Doc0})
         connect(box, &QLineEdit::textChanged, m_autosave, &Autosave::changed);
     connect(Doc1, &QPlainTextEdit::textChanged, m_autosave, &Autosave::changed);

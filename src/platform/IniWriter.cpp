@@ -275,6 +275,11 @@ std::optional<bool> writeIniStrings(QSettings &settings,
     if (isNew && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
         return false;
     out.write(file);
+    // A background save that the close overtook while it wrote leaves the old file in place.
+    if (limits.stop && limits.stop()) {
+        out.cancelWriting();
+        return std::nullopt;
+    }
     return out.commit();
 }
 

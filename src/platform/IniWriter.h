@@ -18,7 +18,8 @@ struct IniWriteLimits
     // Past this the file is written without the lock: a lock left as a folder, one holding
     // garbage or one held by a process that never lets go must not cost the texts.
     QDeadlineTimer deadline = QDeadlineTimer(2000);
-    // Asked while waiting; true gives up without writing.
+    // Asked while waiting for the lock and once more before the rename; true gives up
+    // without writing.
     std::function<bool()> stop;
 };
 
@@ -32,7 +33,7 @@ struct IniWriteLimits
 // QSettings::sync() on the store (which waits for ever on a stuck lock). Keys this writer cannot
 // spell itself (a list, a typed value, an unusual key name) are spelled by QSettings in a
 // scratch file and copied over. Returns whether the file was written, or nullopt when `stop`
-// called the write off while it waited for the lock.
+// called the write off.
 std::optional<bool> writeIniStrings(QSettings &settings,
                                     const QList<std::pair<QString, QString>> &values,
                                     const IniWriteLimits &limits = {});

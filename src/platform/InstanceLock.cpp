@@ -2,6 +2,7 @@
 
 #include "platform/PrivateFolder.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QThread>
@@ -24,8 +25,10 @@ InstanceLock::Outcome InstanceLock::tryLock()
     // A lock another instance is just creating is empty for a moment: look again before
     // calling it foreign.
     for (int attempt = 0; attempt < 3; ++attempt) {
-        if (m_lock.tryLock(0))
+        if (m_lock.tryLock(0)) {
+            QFile::setPermissions(m_path, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
             return Outcome::Taken;
+        }
         if (m_lock.error() != QLockFile::LockFailedError)
             break;
         qint64 pid = 0;
