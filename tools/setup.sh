@@ -3,7 +3,8 @@
 # Usage: tools/setup.sh run | test | package | perf
 #   run      build and start the program; through sudo, as the user who called sudo
 #   test     build and run the whole test suite, then build again with AddressSanitizer and
-#            UndefinedBehaviorSanitizer and run the whole suite once more
+#            UndefinedBehaviorSanitizer and run the whole suite once more, then run each fuzzer
+#            for a short while (clang's libFuzzer)
 #   package  build a Release tree in build-release/ and the Debian package from it, and check
 #            the package with lintian when lintian is installed
 #   perf     build a Release tree in build-perf/, measure it and rewrite docs/PERFORMANCE.md
@@ -16,6 +17,8 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libbenchmark-dev qt6-tran
           fonts-ipafont-gothic xdg-utils xvfb xdotool xclip x11-utils imagemagick)
 # The performance script watches the X server through python3-xlib, under xvfb-run (needs xauth).
 if [ "${1:-}" = perf ]; then packages+=(python3 python3-xlib xauth); fi
+# clang and its runtime libraries build the fuzzers that the test command runs briefly.
+if [ "${1:-}" = test ]; then packages+=(clang libclang-rt-14-dev); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -108,6 +111,18 @@ case "${1:-}" in
       LSAN_OPTIONS=suppressions=$PWD/../tools/lsan.supp:print_suppressions=0 \
       UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
       ctest --output-on-failure) || status=$?
+
+    # libFuzzer comes with clang's runtime libraries; without them there is nothing to run.
+    if command -v clang++ >/dev/null &&
+       [ -f "$(clang++ -print-resource-dir)/lib/linux/libclang_rt.fuzzer-$(uname -m).a" ]; then
+      echo "== the fuzzers, about 20 s each =="
+      CC=clang CXX=clang++ cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug \
+            -DTESSERIN_FUZZ=ON -DTESSERIN_BUILD_TESTS=OFF -DTESSERIN_BUILD_BENCH=OFF
+      cmake --build build-fuzz --target fuzz
+      (cd build-fuzz && ctest --output-on-failure) || status=$?
+    else
+      echo "== no libFuzzer runtime (clang, libclang-rt-14-dev): fuzzers not run =="
+    fi
     exit "$status" ;;
   *)
     echo "usage: $0 run|test|package|perf" >&2; exit 2 ;;
