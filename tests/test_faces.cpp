@@ -1,3 +1,5 @@
+#include "Support.h"
+
 #include "faces/FaceTable.h"
 #include "faces/GetFace.h"
 #include "notebook/Tesserin.h"
@@ -21,12 +23,17 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTextCursor>
-#include <QTimer>
 #include <QWindow>
 #include <QtTest>
 
 #include <functional>
 #include <limits>
+
+using support::clickRow;
+using support::listItems;
+using support::select;
+using support::selectedRow;
+using support::writeFile;
 
 namespace {
 
@@ -61,13 +68,6 @@ QString userFacePath()
     return platform::programFolders().userData + QStringLiteral("/face.txt");
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 void writeFaceFile(const QByteArray &bytes)
 {
     writeFile(facePath(), bytes);
@@ -78,71 +78,22 @@ template <typename T> T *child(QWidget *window, const char *name)
     return window->findChild<T *>(QLatin1String(name));
 }
 
-void clickRow(QListWidget *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
-}
-
-QStringList rows(const QListWidget *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
-
-int selectedRow(const QListWidget *list)
-{
-    const auto chosen = list->selectedItems();
-    return chosen.isEmpty() ? -1 : list->row(chosen.first());
-}
-
-// Acts on the picker that is about to open modally. A picker that act left open is closed
-// afterwards, so a failing test cannot hang; *leftOpen tells whether that was needed.
-void answerPicker(const std::function<void(GetFace *)> &act, bool *leftOpen = nullptr)
-{
-    QTimer::singleShot(0, [act, leftOpen] {
-        auto *shown = qobject_cast<GetFace *>(QApplication::activeModalWidget());
-        if (shown)
-            act(shown);
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            auto *picker = qobject_cast<GetFace *>(window);
-            if (picker && picker->isVisible()) {
-                if (leftOpen)
-                    *leftOpen = true;
-                picker->reject();
-            }
-        }
-        QVERIFY2(shown, "the picker is not the active modal window");
-    });
-}
-
+// Opens the picker as every caller does (set tgt, show modally) and answers it. A picker that
+// never came up counts as left open.
 struct PickerRun
 {
     bool leftOpen = false;
     int result = -1;
 };
 
-// Opens the picker as every caller does: set tgt, show modally.
 PickerRun runPicker(QWidget *opener, QPlainTextEdit *target,
                     const std::function<void(GetFace *)> &act)
 {
-    PickerRun run;
     GetFace picker(opener);
     picker.tgt = target;
-    answerPicker(act, &run.leftOpen);
-    run.result = picker.exec();
-    return run;
-}
-
-// Places the target's selection: from start, length characters.
-void select(QPlainTextEdit *box, int start, int length)
-{
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-    box->setTextCursor(cursor);
+    const auto answer = support::onModal<GetFace>([act](GetFace &w) { act(&w); });
+    const int result = picker.exec();
+    return {answer->leftOpen || !answer->seen, result};
 }
 
 const QByteArray SampleFile = QStringLiteral("!! テスト用\n"
@@ -476,8 +427,8 @@ void TestFaces::pickerOpensFresh()
         QCOMPARE(kind->selectionMode(), QAbstractItemView::SingleSelection);
         QVERIFY(!kind->isSortingEnabled() && !face->isSortingEnabled());
 
-        QCOMPARE(rows(kind), (QStringList{QStringLiteral("笑顔"), QStringLiteral("泣き"),
-                                          QStringLiteral("空"), QStringLiteral("絵文字")}));
+        QCOMPARE(listItems(kind), (QStringList{QStringLiteral("笑顔"), QStringLiteral("泣き"),
+                                               QStringLiteral("空"), QStringLiteral("絵文字")}));
         QCOMPARE(selectedRow(kind), -1);
         QCOMPARE(face->count(), 0);
         QVERIFY(facetext->text().isEmpty());
@@ -503,11 +454,12 @@ void TestFaces::pickerOpensFresh()
     GetFace picker(nullptr);
     picker.tgt = &target;
     for (int opening = 0; opening < 2; ++opening) {
-        QTimer::singleShot(0, [&] {
+        const auto answer = support::onModal<GetFace>([&](GetFace &shown) {
+            QCOMPARE(&shown, &picker);
             auto *kind = child<QListWidget>(&picker, "kind");
             auto *face = child<QListWidget>(&picker, "face");
             auto *facetext = child<QLineEdit>(&picker, "facetext");
-            QCOMPARE(rows(kind), QStringList{QStringLiteral("新")});
+            QCOMPARE(listItems(kind), QStringList{QStringLiteral("新")});
             QCOMPARE(selectedRow(kind), -1);
             QCOMPARE(face->count(), 0);
             QVERIFY(facetext->text().isEmpty());
@@ -517,6 +469,7 @@ void TestFaces::pickerOpensFresh()
             picker.reject();
         });
         picker.exec();
+        QVERIFY(answer->seen && !answer->leftOpen);
     }
     QVERIFY(target.toPlainText().isEmpty());
 }
@@ -542,7 +495,7 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         facetext->clear();
 
         clickRow(kind, 1);
-        QCOMPARE(rows(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
+        QCOMPARE(listItems(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
         QCOMPARE(selectedRow(face), -1);
         QVERIFY(facetext->text().isEmpty());
 
@@ -550,7 +503,7 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         QCOMPARE(facetext->text(), QStringLiteral("(;_;)"));
         // Another group keeps the chosen emoticon ready.
         clickRow(kind, 0);
-        QCOMPARE(rows(face), (QStringList{QStringLiteral("(^_^)"), QStringLiteral("(^o^)")}));
+        QCOMPARE(listItems(face), (QStringList{QStringLiteral("(^_^)"), QStringLiteral("(^o^)")}));
         QCOMPARE(facetext->text(), QStringLiteral("(;_;)"));
 
         // Choosing an emoticon replaces what was typed.
@@ -568,7 +521,7 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         kind->setFocus();
         QTest::keyClick(kind, Qt::Key_Down);
         QCOMPARE(selectedRow(kind), 1);
-        QCOMPARE(rows(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
+        QCOMPARE(listItems(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
         face->setFocus();
         QTest::keyClick(face, Qt::Key_Down);
         QVERIFY(selectedRow(face) >= 0);
@@ -717,7 +670,7 @@ void TestFaces::usersOwnFileWins()
     QStringList groups;
     const auto groupsShown = [&] {
         runPicker(nullptr, &target,
-                  [&](GetFace *w) { groups = rows(child<QListWidget>(w, "kind")); });
+                  [&](GetFace *w) { groups = listItems(child<QListWidget>(w, "kind")); });
         return groups;
     };
     QCOMPARE(groupsShown().size(), 4);
@@ -778,12 +731,9 @@ void TestFaces::pickerCentresOverOpener()
 void TestFaces::mainWindowOpensPickerOnBody()
 {
     writeFaceFile(SampleFile);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString storePath = dir.filePath(QStringLiteral("store.ini"));
-    Tesserin window([&] { return std::make_unique<QSettings>(storePath, QSettings::IniFormat); });
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const support::TempStore store;
+    const auto shown = support::shownMain(store.path());
+    Tesserin &window = *shown;
     auto *body = window.findChild<QPlainTextEdit *>(QStringLiteral("Doc1"));
     auto *button = window.findChild<QPushButton *>(QStringLiteral("facebtn"));
     auto *command = window.findChild<QAction *>(QStringLiteral("facedlg"));
@@ -792,11 +742,11 @@ void TestFaces::mainWindowOpensPickerOnBody()
     body->setPlainText(QStringLiteral("本文"));
     select(body, 2, 0);
     const auto choose = [body](int group, int row) {
-        answerPicker([=](GetFace *w) {
-            QVERIFY(w->tgt == body);
-            clickRow(child<QListWidget>(w, "kind"), group);
-            clickRow(child<QListWidget>(w, "face"), row);
-            QTest::mouseClick(child<QPushButton>(w, "SelectBtn"), Qt::LeftButton);
+        support::onModal<GetFace>([=](GetFace &w) {
+            QVERIFY(w.tgt == body);
+            clickRow(child<QListWidget>(&w, "kind"), group);
+            clickRow(child<QListWidget>(&w, "face"), row);
+            QTest::mouseClick(child<QPushButton>(&w, "SelectBtn"), Qt::LeftButton);
         });
     };
 
@@ -818,10 +768,10 @@ void TestFaces::mainWindowOpensPickerOnBody()
     QTRY_COMPARE(QApplication::focusWidget(), body);
 
     // Closing without a choice leaves the body as it was.
-    answerPicker([](GetFace *w) {
-        clickRow(child<QListWidget>(w, "kind"), 0);
-        clickRow(child<QListWidget>(w, "face"), 0);
-        child<QPushButton>(w, "CloseBtn")->click();
+    support::onModal<GetFace>([](GetFace &w) {
+        clickRow(child<QListWidget>(&w, "kind"), 0);
+        clickRow(child<QListWidget>(&w, "face"), 0);
+        child<QPushButton>(&w, "CloseBtn")->click();
     });
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(body->toPlainText(), QStringLiteral("本文(^o^)(T_T)"));

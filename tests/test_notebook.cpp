@@ -394,8 +394,8 @@ void TestNotebook::tabOrderSkipsButtons()
         QCOMPARE(QApplication::focusWidget(), next);
     }
     QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body")); // Tab typed nothing
-    for (QPushButton *b :
-         {w->Command3[0], w->Command3[4], w->Command2, w->Command1, w->DocSelect[0], w->DocSelect[2]})
+    for (QPushButton *b : {w->Command3[0], w->Command3[4], w->Command2, w->Command1,
+                           w->DocSelect[0], w->DocSelect[2]})
         QVERIFY(!(b->focusPolicy() & Qt::TabFocus));
 }
 
@@ -521,7 +521,8 @@ void TestNotebook::slotSwitchKeepsEveryDraft()
     // Typed in the shown slot without switching: saved into that slot's keys.
     QCOMPARE(m_store->stored("Data/Title2"), QStringLiteral("title two"));
     QCOMPARE(m_store->stored("Data/str2"), QStringLiteral("two\r\nlines\r\n"));
-    QCOMPARE(m_store->stored("Data/str1"), QStringLiteral("!body one\r\n")); // caret was at the start
+    QCOMPARE(m_store->stored("Data/str1"),
+             QStringLiteral("!body one\r\n")); // caret was at the start
 }
 
 void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
@@ -779,17 +780,15 @@ void TestNotebook::focusReturnsToBodyOnlyWhenItShould()
 void TestNotebook::closeSavesEverything()
 {
     {
-        Tesserin w(iniStore(m_ini));
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.Info[0]->setText(QStringLiteral(" 名無し "));
-        w.Info[1]->setText(QStringLiteral("sage"));
-        w.Info[2]->setText(QStringLiteral("http://example.org/"));
-        w.Doc0->setText(QStringLiteral(" タイトル "));
-        platform::setBodyText(w.Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
-        w.FaceIcon->addItems({QStringLiteral("x"), QStringLiteral("y")});
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
-        QVERIFY(!w.isVisible());
+        auto w = support::shownMain(m_ini);
+        w->Info[0]->setText(QStringLiteral(" 名無し "));
+        w->Info[1]->setText(QStringLiteral("sage"));
+        w->Info[2]->setText(QStringLiteral("http://example.org/"));
+        w->Doc0->setText(QStringLiteral(" タイトル "));
+        platform::setBodyText(w->Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
+        w->FaceIcon->addItems({QStringLiteral("x"), QStringLiteral("y")});
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QVERIFY(!w->isVisible());
     }
     QCOMPARE(m_store->stored("Data/str1"), QStringLiteral("abc\r\n"));
     QCOMPARE(m_store->stored("Data/Title1"), QStringLiteral(" タイトル "));

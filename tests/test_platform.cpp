@@ -286,10 +286,9 @@ void TestPlatform::childrenInheritNothing()
     qputenv("PATH", QFile::encodeName(bin) + ':' + oldPath);
 
     platform::SystemEnd systemEnd; // its socket pair exists from here on
-    Tesserin w(m_store->factory());
-    w.show();
-    w.Info[2]->setText(QStringLiteral("https://example.org/"));
-    QTest::mouseClick(w.Label1[2], Qt::LeftButton);
+    auto w = support::shownMain(m_store->path());
+    w->Info[2]->setText(QStringLiteral("https://example.org/"));
+    QTest::mouseClick(w->Label1[2], Qt::LeftButton);
     qputenv("PATH", oldPath);
 
     QTRY_VERIFY_WITH_TIMEOUT(QFile(pidFile).size() > 0, 10000);
@@ -313,11 +312,11 @@ void TestPlatform::childrenInheritNothing()
     platform::setDesktopOpenRecorder([&](const QString &t) { opened << t; });
     for (const QString &url : {QStringLiteral("--manual"), QStringLiteral("-x"),
                                QStringLiteral(" -x"), QStringLiteral("a-b")}) {
-        w.Info[2]->setText(url);
-        QTest::mouseClick(w.Label1[2], Qt::LeftButton);
+        w->Info[2]->setText(url);
+        QTest::mouseClick(w->Label1[2], Qt::LeftButton);
     }
     QCOMPARE(opened, QStringList({QStringLiteral(" -x"), QStringLiteral("a-b")}));
-    w.close();
+    w->close();
 }
 
 QTEST_MAIN(TestPlatform)

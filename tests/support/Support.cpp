@@ -76,6 +76,9 @@ std::shared_ptr<const ModalRun> onModalWidget(const QMetaObject &type,
         if (!modal || !type.cast(modal)) {
             if (++ticks == GiveUpTicks) {
                 qWarning("no modal %s came up", type.className());
+                // Whatever modal window is up instead would hold the test in its loop.
+                if (QWidget *other = QApplication::activeModalWidget())
+                    other->close();
                 timer->stop();
                 timer->deleteLater();
             }

@@ -55,8 +55,7 @@ std::shared_ptr<const ModalRun> onModalWidget(const QMetaObject &type,
 
 // Runs the action on the next modal window of type W as soon as it is up (polled, so it also
 // works when the window appears a few events later or over another modal one).
-template <typename W>
-std::shared_ptr<const ModalRun> onModal(std::function<void(W &)> action)
+template <typename W> std::shared_ptr<const ModalRun> onModal(std::function<void(W &)> action)
 {
     return onModalWidget(W::staticMetaObject,
                          [action](QWidget &w) { action(static_cast<W &>(w)); });
