@@ -55,8 +55,6 @@ class TestMini : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
 
     void miniWindowIsLaidOutAsDesigned();
     void openingCopiesTheBodyAndTheShortTexts();
@@ -72,21 +70,8 @@ private slots:
 private:
     frmMini *openMini(Tesserin &w);
 
-    std::unique_ptr<support::TempStore> m_store;
-    QString m_ini;
+    support::TempStore m_store;
 };
-
-void TestMini::initTestCase()
-{
-    // The hidden or closed main window must not end the test program.
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
-void TestMini::init()
-{
-    m_store = std::make_unique<support::TempStore>();
-    m_ini = m_store->path();
-}
 
 // Presses "小さくする" and returns the mini window it opened.
 frmMini *TestMini::openMini(Tesserin &w)
@@ -100,7 +85,7 @@ frmMini *TestMini::openMini(Tesserin &w)
 
 void TestMini::miniWindowIsLaidOutAsDesigned()
 {
-    auto w = support::shownMain(m_ini, {QStringLiteral("a")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a")});
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
     QVERIFY(!w->isVisible());
@@ -186,7 +171,7 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
 
 void TestMini::openingCopiesTheBodyAndTheShortTexts()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     // Empty body, empty list.
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
@@ -238,7 +223,7 @@ void TestMini::openingCopiesTheBodyAndTheShortTexts()
 void TestMini::shortTextsGoInAtTheCaret()
 {
     auto w = support::shownMain(
-        m_ini, {QStringLiteral("(ry"), QStringLiteral("ｷﾀ━"), QStringLiteral("乙")});
+        m_store.path(), {QStringLiteral("(ry"), QStringLiteral("ｷﾀ━"), QStringLiteral("乙")});
     platform::setBodyText(w->Doc1, QStringLiteral("hello world"));
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
@@ -287,7 +272,7 @@ void TestMini::shortTextsGoInAtTheCaret()
 
 void TestMini::copyPutsTheBodyOnTheClipboardUnchanged()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     const QString body = QStringLiteral("  leading and trailing  \r\n\r\n  second line \r\n\r\n ");
     platform::setBodyText(w->Doc1, body);
     QPointer<frmMini> mini = openMini(*w);
@@ -320,7 +305,7 @@ void TestMini::copyPutsTheBodyOnTheClipboardUnchanged()
 
 void TestMini::emoticonButtonOpensThePickerOnDoc()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     platform::setBodyText(w->Doc1, QStringLiteral("body"));
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
@@ -365,7 +350,7 @@ void TestMini::emoticonButtonOpensThePickerOnDoc()
 
 void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
 {
-    auto w = support::shownMain(m_ini, {QStringLiteral("s1"), QStringLiteral("s2")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("s1"), QStringLiteral("s2")});
     w->Info[0]->setText(QStringLiteral("handle"));
     w->Info[2]->setText(QStringLiteral("http://example.org/"));
     w->LockText->trigger();
@@ -377,7 +362,7 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
     QVERIFY(!w->isVisible());
-    QVERIFY(!m_store->has(QStringLiteral("Data/str2"))); // hiding saves nothing
+    QVERIFY(!m_store.has(QStringLiteral("Data/str2"))); // hiding saves nothing
 
     mini->Doc->moveCursor(QTextCursor::End);
     mini->Doc->setFocus();
@@ -397,7 +382,7 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QVERIFY(w->LockText->isChecked());
     QVERIFY(w->Info[0]->isReadOnly());
     QCOMPARE(comboItems(w->FaceIcon), (QStringList{QStringLiteral("s1"), QStringLiteral("s2")}));
-    QVERIFY(!m_store->has(QStringLiteral("Data/str2")));
+    QVERIFY(!m_store.has(QStringLiteral("Data/str2")));
 
     // Pressing "小さくする" again shows the body as it was left.
     mini = openMini(*w);
@@ -413,13 +398,13 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body two\r\nmore "));
     QTest::mouseClick(w->Command1, Qt::LeftButton); // おわり
     QVERIFY(!w->isVisible());
-    QCOMPARE(m_store->stored(QStringLiteral("Data/str2")), QStringLiteral("body two\r\nmore\r\n"));
-    QCOMPARE(m_store->stored(QStringLiteral("Data/str1")), QString());
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str2")), QStringLiteral("body two\r\nmore\r\n"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str1")), QString());
 }
 
 void TestMini::programClosesAreNotTheCloseBox()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     platform::setBodyText(w->Doc1, QStringLiteral("one"));
 
     // QWidget::close() from the program: the body goes back and the main window returns.
@@ -439,12 +424,12 @@ void TestMini::programClosesAreNotTheCloseBox()
     QTRY_VERIFY(mini.isNull());
     QVERIFY(w->isVisible());
     QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("three"));
-    QVERIFY(!m_store->has(QStringLiteral("Data/str1")));
+    QVERIFY(!m_store.has(QStringLiteral("Data/str1")));
 }
 
 void TestMini::closeBoxHandsTheBodyBackAndSaves()
 {
-    auto w = support::shownMain(m_ini, {QStringLiteral("keep")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("keep")});
     w->Doc0->setText(QStringLiteral(" title "));
     QTest::mouseClick(w->DocSelect[2], Qt::LeftButton);
     w->Doc0->setText(QStringLiteral("third"));
@@ -460,21 +445,21 @@ void TestMini::closeBoxHandsTheBodyBackAndSaves()
     QCOMPARE(platform::bodyText(w->Doc1),
              QStringLiteral("  edited in the mini window \r\n\r\n\r\n"));
     // Finished: the line breaks at the end go; the space before them is not at an end.
-    QCOMPARE(m_store->stored(QStringLiteral("Data/str3")),
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str3")),
              QStringLiteral("edited in the mini window \r\n"));
-    QCOMPARE(m_store->stored(QStringLiteral("Data/Title3")), QStringLiteral("third"));
-    QCOMPARE(m_store->stored(QStringLiteral("Data/Title1")), QStringLiteral(" title "));
-    QCOMPARE(m_store->stored(QStringLiteral("Data/tanbun0")), QStringLiteral("keep"));
-    QCOMPARE(m_store->stored(QStringLiteral("Setting/Lock")), QStringLiteral("unlock"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/Title3")), QStringLiteral("third"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/Title1")), QStringLiteral(" title "));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/tanbun0")), QStringLiteral("keep"));
+    QCOMPARE(m_store.stored(QStringLiteral("Setting/Lock")), QStringLiteral("unlock"));
 
     // The next start finds the edited body in slot "③".
-    Tesserin again(m_store->factory());
+    Tesserin again(m_store.factory());
     QCOMPARE(again.slotBody(2), QStringLiteral("edited in the mini window \r\n"));
 }
 
 void TestMini::systemEndSavesTheMiniText()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     platform::setBodyText(w->Doc1, QStringLiteral("before"));
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
@@ -482,15 +467,15 @@ void TestMini::systemEndSavesTheMiniText()
 
     w->systemClose();
     QTRY_VERIFY(mini.isNull());
-    QTRY_VERIFY(m_store->has(QStringLiteral("Data/str1")));
+    QTRY_VERIFY(m_store.has(QStringLiteral("Data/str1")));
     QVERIFY(!w->isVisible());
-    QCOMPARE(m_store->stored(QStringLiteral("Data/str1")),
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str1")),
              QStringLiteral("typed in the mini window\r\n"));
 }
 
 void TestMini::systemEndWithThePickerOpenOverTheMiniWindow()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
     platform::setBodyText(mini->Doc, QStringLiteral("mid-pick"));
@@ -500,9 +485,9 @@ void TestMini::systemEndWithThePickerOpenOverTheMiniWindow()
     QVERIFY(picked->seen && !picked->leftOpen);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QTRY_VERIFY(mini.isNull());
-    QTRY_VERIFY(m_store->has(QStringLiteral("Data/str1")));
+    QTRY_VERIFY(m_store.has(QStringLiteral("Data/str1")));
     QVERIFY(!w->isVisible());
-    QCOMPARE(m_store->stored(QStringLiteral("Data/str1")), QStringLiteral("mid-pick\r\n"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str1")), QStringLiteral("mid-pick\r\n"));
 }
 
 QTEST_MAIN(TestMini)

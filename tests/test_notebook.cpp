@@ -84,7 +84,6 @@ class TestNotebook : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
     void cleanup();
 
     void finishTextRules();
@@ -111,15 +110,8 @@ private slots:
     void qtMenusInJapaneseAndTheProgramFont();
 
 private:
-    std::unique_ptr<support::TempStore> m_store;
-    QString m_ini;
+    support::TempStore m_store;
 };
-
-void TestNotebook::init()
-{
-    m_store = std::make_unique<support::TempStore>();
-    m_ini = m_store->path();
-}
 
 void TestNotebook::cleanup()
 {
@@ -157,7 +149,7 @@ void TestNotebook::finishTextRules()
 void TestNotebook::storeLayoutAndBounds()
 {
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         NotebookTexts t;
         t.SlotBody = {QStringLiteral("  abc\r\n\r\n\r\n "), QString(), QStringLiteral("x")};
         t.SlotTitle = {QStringLiteral(" t1 "), QStringLiteral("t2"), QStringLiteral("t3")};
@@ -169,7 +161,7 @@ void TestNotebook::storeLayoutAndBounds()
         s.setValue(QStringLiteral("Data/tanbun5"), QStringLiteral("old5"));
         store::write(s, t);
     }
-    QSettings s(m_ini, QSettings::IniFormat);
+    QSettings s(m_store.path(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Data/str1")).toString(), QStringLiteral("abc\r\n"));
     QCOMPARE(s.value(QStringLiteral("Data/str2")).toString(), QString());
     QCOMPARE(s.value(QStringLiteral("Data/str3")).toString(), QStringLiteral("x\r\n"));
@@ -237,11 +229,11 @@ void TestNotebook::storeRoundTripsAwkwardTexts()
 
     // Through Qt's own writer (the registry's path) and through the program's one-pass writer.
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         store::write(s, t);
     }
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         const NotebookTexts back = store::read(s);
         QCOMPARE(back.SlotTitle, t.SlotTitle);
         QCOMPARE(back.Info, t.Info);
@@ -251,7 +243,7 @@ void TestNotebook::storeRoundTripsAwkwardTexts()
 
     const QString big = QString(1024 * 1024 / 8, QChar(u'字')).repeated(8);
     t.SlotBody[2] = FinishText(big + CrLf + QStringLiteral("\t\"") + big);
-    const QString other = m_store->file(QStringLiteral("awkward-one-pass.ini"));
+    const QString other = m_store.file(QStringLiteral("awkward-one-pass.ini"));
     {
         QSettings s(other, QSettings::IniFormat);
         QVERIFY(store::save(s, t));
@@ -266,7 +258,7 @@ void TestNotebook::storeRoundTripsAwkwardTexts()
 
 void TestNotebook::layoutMatchesTheTables()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     QCOMPARE(w->windowTitle(), QStringLiteral("Quillora"));
     QWidget *client = w->centralWidget();
     QCOMPARE(client->size(), QSize(522, 344));
@@ -359,7 +351,7 @@ void TestNotebook::layoutMatchesTheTables()
 
 void TestNotebook::menusAndShortcuts()
 {
-    Tesserin w(iniStore(m_ini));
+    Tesserin w(iniStore(m_store.path()));
     const QList<QAction *> top = w.menuBar()->actions();
     QCOMPARE(top.size(), 3);
     QCOMPARE(top[0]->text(), QStringLiteral("機能"));
@@ -384,7 +376,7 @@ void TestNotebook::menusAndShortcuts()
 
 void TestNotebook::tabOrderSkipsButtons()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     platform::setBodyText(w->Doc1, QStringLiteral("body"));
     w->Info[0]->setFocus();
     const QList<QWidget *> expected{w->Info[1], w->Info[2],  w->Doc0,     w->Doc1,   w->FaceIcon,
@@ -401,7 +393,7 @@ void TestNotebook::tabOrderSkipsButtons()
 
 void TestNotebook::personalDetailsSelectWholeTextOnFocus()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     w->Info[0]->setText(QStringLiteral("handle"));
     w->Info[1]->setText(QStringLiteral("mail@example.org"));
     w->Doc0->setText(QStringLiteral("title"));
@@ -430,7 +422,7 @@ void TestNotebook::personalDetailsSelectWholeTextOnFocus()
 
 void TestNotebook::focusComingBackKeepsTheCaret()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     putClipboard(QStringLiteral("XYZ"));
 
     // The context menu of the box that has the focus pastes at the caret.
@@ -485,7 +477,7 @@ void TestNotebook::focusComingBackKeepsTheCaret()
 
 void TestNotebook::slotSwitchKeepsEveryDraft()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     w->Info[0]->setText(QStringLiteral("me"));
     w->Doc0->setText(QStringLiteral("title one"));
     QTest::keyClicks(w->Doc1, QStringLiteral("body one"));
@@ -519,15 +511,15 @@ void TestNotebook::slotSwitchKeepsEveryDraft()
     w->close();
 
     // Typed in the shown slot without switching: saved into that slot's keys.
-    QCOMPARE(m_store->stored("Data/Title2"), QStringLiteral("title two"));
-    QCOMPARE(m_store->stored("Data/str2"), QStringLiteral("two\r\nlines\r\n"));
-    QCOMPARE(m_store->stored("Data/str1"),
+    QCOMPARE(m_store.stored("Data/Title2"), QStringLiteral("title two"));
+    QCOMPARE(m_store.stored("Data/str2"), QStringLiteral("two\r\nlines\r\n"));
+    QCOMPARE(m_store.stored("Data/str1"),
              QStringLiteral("!body one\r\n")); // caret was at the start
 }
 
 void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     w->Doc0->setText(QStringLiteral("keep title"));
     w->Info[0]->setText(QStringLiteral("keep handle"));
     platform::setBodyText(w->Doc1, QStringLiteral("slot one"));
@@ -562,7 +554,7 @@ void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
 
 void TestNotebook::copyCommandsPutFieldsOnClipboard()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     w->Info[0]->setText(QStringLiteral(" handle "));
     w->Info[1]->setText(QStringLiteral("mail@example.org"));
     w->Info[2]->setText(QStringLiteral("http://example.org/ "));
@@ -609,7 +601,7 @@ void TestNotebook::copyCommandsPutFieldsOnClipboard()
 
 void TestNotebook::bodyLineBreaksCrossTheBoxBoundary()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     w->Doc1->setFocus();
     QTest::keyClicks(w->Doc1, QStringLiteral("abc"));
     QTest::keyClick(w->Doc1, Qt::Key_Return);
@@ -640,18 +632,18 @@ void TestNotebook::bodyLineBreaksCrossTheBoxBoundary()
     QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("x\r\ny\r\nz"));
     platform::setBodyText(w->Doc1, QStringLiteral("a\u2028b"));
     w->close();
-    QCOMPARE(m_store->stored("Data/str1"), QStringLiteral("a\r\nb\r\n"));
-    QCOMPARE(m_store->stored("Data/Title1"), QStringLiteral("t\u2028u"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("a\r\nb\r\n"));
+    QCOMPARE(m_store.stored("Data/Title1"), QStringLiteral("t\u2028u"));
 }
 
 void TestNotebook::lockMakesOnlyPersonalDetailsReadOnly()
 {
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         s.setValue(QStringLiteral("Setting/Lock"), QStringLiteral("lock"));
     }
     {
-        Tesserin w(iniStore(m_ini));
+        Tesserin w(iniStore(m_store.path()));
         QVERIFY(w.LockText->isChecked());
         for (QLineEdit *box : w.Info)
             QVERIFY(box->isReadOnly());
@@ -676,20 +668,20 @@ void TestNotebook::lockMakesOnlyPersonalDetailsReadOnly()
         QCOMPARE(w.Doc0->text(), QStringLiteral("ok"));
         w.close();
     }
-    QCOMPARE(m_store->stored("Setting/Lock"), QStringLiteral("lock"));
+    QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("lock"));
     {
-        Tesserin w(iniStore(m_ini));
+        Tesserin w(iniStore(m_store.path()));
         w.LockText->trigger();
         w.close();
     }
-    QCOMPARE(m_store->stored("Setting/Lock"), QStringLiteral("unlock"));
+    QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("unlock"));
 }
 
 void TestNotebook::linksGoToTheShellUnchanged()
 {
     QStringList opened;
     platform::setDesktopOpenRecorder([&](const QString &t) { opened << t; });
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
 
     QTest::mouseClick(w->Label1[2], Qt::LeftButton);
     QCOMPARE(opened, QStringList({QString()})); // empty still goes out, once
@@ -712,7 +704,7 @@ void TestNotebook::linksGoToTheShellUnchanged()
 
 void TestNotebook::shortTextBoxInsertsAtCaret()
 {
-    auto w = support::shownMain(m_ini, {QStringLiteral("よろしく"), QStringLiteral("😀")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("よろしく"), QStringLiteral("😀")});
     QCOMPARE(w->FaceIcon->count(), 2);
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
     QVERIFY(!w->FaceIcon->isEditable());
@@ -756,7 +748,7 @@ void TestNotebook::shortTextBoxInsertsAtCaret()
 
 void TestNotebook::focusReturnsToBodyOnlyWhenItShould()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     QCOMPARE(QApplication::focusWidget(), w->Doc1); // first display
 
     // After the clearing question the focus is where the click left it.
@@ -780,7 +772,7 @@ void TestNotebook::focusReturnsToBodyOnlyWhenItShould()
 void TestNotebook::closeSavesEverything()
 {
     {
-        auto w = support::shownMain(m_ini);
+        auto w = support::shownMain(m_store.path());
         w->Info[0]->setText(QStringLiteral(" 名無し "));
         w->Info[1]->setText(QStringLiteral("sage"));
         w->Info[2]->setText(QStringLiteral("http://example.org/"));
@@ -790,12 +782,12 @@ void TestNotebook::closeSavesEverything()
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         QVERIFY(!w->isVisible());
     }
-    QCOMPARE(m_store->stored("Data/str1"), QStringLiteral("abc\r\n"));
-    QCOMPARE(m_store->stored("Data/Title1"), QStringLiteral(" タイトル "));
-    QCOMPARE(m_store->stored("Data/info0"), QStringLiteral(" 名無し "));
-    QCOMPARE(m_store->stored("Data/tanbun1"), QStringLiteral("y"));
-    QCOMPARE(m_store->stored("Setting/Lock"), QStringLiteral("unlock"));
-    Tesserin again(iniStore(m_ini));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("abc\r\n"));
+    QCOMPARE(m_store.stored("Data/Title1"), QStringLiteral(" タイトル "));
+    QCOMPARE(m_store.stored("Data/info0"), QStringLiteral(" 名無し "));
+    QCOMPARE(m_store.stored("Data/tanbun1"), QStringLiteral("y"));
+    QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("unlock"));
+    Tesserin again(iniStore(m_store.path()));
     QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("abc\r\n"));
     QCOMPARE(again.Info[2]->text(), QStringLiteral("http://example.org/"));
     QCOMPARE(again.FaceIcon->count(), 2);
@@ -805,7 +797,7 @@ void TestNotebook::closeSavesEverything()
 void TestNotebook::unwritableStoreIsNotASilentLoss()
 {
     // A store whose folder cannot be created: its parent is a regular file.
-    const QString blocker = m_store->file(QStringLiteral("blocker"));
+    const QString blocker = m_store.file(QStringLiteral("blocker"));
     {
         QFile f(blocker);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -815,7 +807,7 @@ void TestNotebook::unwritableStoreIsNotASilentLoss()
     int opened = 0;
     auto factory = [&]() {
         ++opened;
-        return std::make_unique<QSettings>(fixed ? m_ini : bad, QSettings::IniFormat);
+        return std::make_unique<QSettings>(fixed ? m_store.path() : bad, QSettings::IniFormat);
     };
 
     {
@@ -841,7 +833,7 @@ void TestNotebook::unwritableStoreIsNotASilentLoss()
         QVERIFY(first.text.contains(QStringLiteral("保存")));
         QCOMPARE(opened, 4); // load, failed save, failed retry, good retry
     }
-    QCOMPARE(m_store->stored("Data/str1"), QStringLiteral("precious\r\n"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("precious\r\n"));
 
     // Declining ends the program without saving.
     fixed = false;
@@ -888,7 +880,7 @@ QStringList accessibleNames(QWidget *window)
 
 void TestNotebook::everyControlHasAnAccessibleName()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     const QStringList mainNames = accessibleNames(w.get());
     QCOMPARE(mainNames.size(), 19);
     QVERIFY(!mainNames.contains(QString()));
@@ -942,7 +934,7 @@ void TestNotebook::readableUnderADarkPalette()
     dark.setColor(QPalette::Highlight, QColor(61, 174, 233));
     QApplication::setPalette(dark);
 
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     checkReadable(w.get());
     QStringList checked;
     for (QAction *opener : {w->facedlg, w->FaceSet}) {
@@ -964,7 +956,7 @@ void TestNotebook::qtMenusInJapaneseAndTheProgramFont()
     const bool translated = platform::useJapaneseUi(*qApp);
     QCOMPARE(translated, QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
                                        QStringLiteral("/qtbase_ja.qm")));
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     rightClick(w->Info[0]);
     QAction *paste = lineEditMenuAction("&Paste");
     QVERIFY(paste);

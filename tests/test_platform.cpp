@@ -44,7 +44,6 @@ class TestPlatform : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
-    void init();
     void cleanup();
 
     void onePassIniWriterReadsBackThroughQt();
@@ -55,18 +54,13 @@ private slots:
     void childrenInheritNothing();
 
 private:
-    std::unique_ptr<support::TempStore> m_store;
+    support::TempStore m_store;
     QSet<int> m_inherited;
 };
 
 void TestPlatform::initTestCase()
 {
     m_inherited = inheritedDescriptors();
-}
-
-void TestPlatform::init()
-{
-    m_store = std::make_unique<support::TempStore>();
 }
 
 void TestPlatform::cleanup()
@@ -95,7 +89,7 @@ void TestPlatform::onePassIniWriterReadsBackThroughQt()
     };
     QRandomGenerator rng(20261208);
     for (int round = 0; round < 60; ++round) {
-        const QString path = m_store->file(QStringLiteral("onepass-%1.ini").arg(round));
+        const QString path = m_store.file(QStringLiteral("onepass-%1.ini").arg(round));
         {
             // Keys the program does not write, a stale tail of the short-text list, and values
             // only Qt spells (a list, an unusual key name).
@@ -168,14 +162,14 @@ void TestPlatform::systemEndSavesDrafts()
 {
     platform::SystemEnd systemEnd;
     const auto endedMain = [&](const QString &body, const std::function<void(Tesserin &)> &end) {
-        auto w = support::shownMain(m_store->path());
+        auto w = support::shownMain(m_store.path());
         QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, w.get(),
                          &Tesserin::systemClose);
         platform::setBodyText(w->Doc1, body);
         end(*w);
         QTRY_VERIFY(!w->isVisible());
         QCOMPARE(platform::bodyText(w->Doc1), body);
-        QCOMPARE(m_store->stored(QStringLiteral("Data/str1")), body + QStringLiteral("\r\n"));
+        QCOMPARE(m_store.stored(QStringLiteral("Data/str1")), body + QStringLiteral("\r\n"));
     };
     endedMain(QStringLiteral("draft before SIGTERM"), [](Tesserin &) { ::raise(SIGTERM); });
 
@@ -196,7 +190,7 @@ void TestPlatform::systemEndSavesDrafts()
 
 void TestPlatform::instanceLockAdmitsOneAndSurvivesCrash()
 {
-    const QString path = m_store->file(QStringLiteral("instance.lock"));
+    const QString path = m_store.file(QStringLiteral("instance.lock"));
     {
         platform::InstanceLock first(path);
         QCOMPARE(first.tryLock(), Outcome::Taken);
@@ -208,7 +202,7 @@ void TestPlatform::instanceLockAdmitsOneAndSurvivesCrash()
     QCOMPARE(third.tryLock(), Outcome::Taken);
 
     // A lock left by a process that no longer exists is taken over.
-    const QString stale = m_store->file(QStringLiteral("stale.lock"));
+    const QString stale = m_store.file(QStringLiteral("stale.lock"));
     {
         QFile f(stale);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -223,27 +217,27 @@ void TestPlatform::instanceLockBelongsToTheUser()
 {
     const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
-    const QString cache = m_store->file(QStringLiteral("cache"));
+    const QString cache = m_store.file(QStringLiteral("cache"));
     qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
     const QString own = cache + QStringLiteral("/Tesserin/tesserin.lock");
 
-    const QString runtime = m_store->file(QStringLiteral("run"));
+    const QString runtime = m_store.file(QStringLiteral("run"));
     QVERIFY(QDir().mkpath(runtime));
     QVERIFY(::chmod(QFile::encodeName(runtime).constData(), 0700) == 0);
-    const QString shared = m_store->file(QStringLiteral("shared"));
+    const QString shared = m_store.file(QStringLiteral("shared"));
     QVERIFY(QDir().mkpath(shared));
     QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
-    const QString foreign = m_store->file(QStringLiteral("foreign"));
+    const QString foreign = m_store.file(QStringLiteral("foreign"));
     QVERIFY(QDir().mkpath(foreign));
     // Another account's folder (the tests run as root, which may give one away).
     const bool givenAway = ::chown(QFile::encodeName(foreign).constData(), 65534, 65534) == 0;
-    writeFile(m_store->file(QStringLiteral("file")), "x");
+    writeFile(m_store.file(QStringLiteral("file")), "x");
 
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     QCOMPARE(platform::InstanceLock::defaultPath(), runtime + QStringLiteral("/tesserin.lock"));
     for (const QString &bad :
-         {QString(), shared, givenAway ? foreign : shared, m_store->file(QStringLiteral("file")),
-          m_store->file(QStringLiteral("missing"))}) {
+         {QString(), shared, givenAway ? foreign : shared, m_store.file(QStringLiteral("file")),
+          m_store.file(QStringLiteral("missing"))}) {
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(bad));
         QCOMPARE(platform::InstanceLock::defaultPath(), own);
     }
@@ -260,12 +254,12 @@ void TestPlatform::instanceLockBelongsToTheUser()
     qputenv("XDG_CACHE_HOME", oldCache);
 
     // Whatever else is in the way is no other instance: the program starts and says why.
-    const QString folder = m_store->file(QStringLiteral("lock-folder"));
+    const QString folder = m_store.file(QStringLiteral("lock-folder"));
     QVERIFY(QDir().mkpath(folder));
-    const QString garbage = m_store->file(QStringLiteral("garbage.lock"));
+    const QString garbage = m_store.file(QStringLiteral("garbage.lock"));
     writeFile(garbage, "\x01\x02 garbage");
     for (const QString &path :
-         {folder, garbage, m_store->file(QStringLiteral("file/tesserin.lock"))}) {
+         {folder, garbage, m_store.file(QStringLiteral("file/tesserin.lock"))}) {
         platform::InstanceLock lock(path);
         QCOMPARE(lock.tryLock(), Outcome::Failed);
         QVERIFY(lock.why().contains(path.section(QLatin1Char('/'), 0, -2)));
@@ -276,9 +270,9 @@ void TestPlatform::childrenInheritNothing()
 {
     // A fake xdg-open first on PATH records its process and then becomes `sleep`, keeping the
     // descriptors it was started with.
-    const QString bin = m_store->file(QStringLiteral("bin"));
+    const QString bin = m_store.file(QStringLiteral("bin"));
     QVERIFY(QDir().mkpath(bin));
-    const QString pidFile = m_store->file(QStringLiteral("xdg-open.pid"));
+    const QString pidFile = m_store.file(QStringLiteral("xdg-open.pid"));
     writeFile(bin + QStringLiteral("/xdg-open"),
               "#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 30\n");
     QVERIFY(::chmod(QFile::encodeName(bin + QStringLiteral("/xdg-open")).constData(), 0755) == 0);
@@ -286,7 +280,7 @@ void TestPlatform::childrenInheritNothing()
     qputenv("PATH", QFile::encodeName(bin) + ':' + oldPath);
 
     platform::SystemEnd systemEnd; // its socket pair exists from here on
-    auto w = support::shownMain(m_store->path());
+    auto w = support::shownMain(m_store.path());
     w->Info[2]->setText(QStringLiteral("https://example.org/"));
     QTest::mouseClick(w->Label1[2], Qt::LeftButton);
     qputenv("PATH", oldPath);

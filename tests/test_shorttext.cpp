@@ -42,8 +42,6 @@ class TestShortText : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
 
     void rulesTrimAndCompareExactly();
     void windowIsLaidOutAsDesigned();
@@ -59,21 +57,8 @@ private slots:
     void systemEndAppliesTheListAndSaves();
 
 private:
-    std::unique_ptr<support::TempStore> m_store;
-    QString m_ini;
+    support::TempStore m_store;
 };
-
-void TestShortText::initTestCase()
-{
-    // The hidden or closed main window must not end the test program.
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
-void TestShortText::init()
-{
-    m_store = std::make_unique<support::TempStore>();
-    m_ini = m_store->path();
-}
 
 void TestShortText::rulesTrimAndCompareExactly()
 {
@@ -106,7 +91,7 @@ void TestShortText::rulesTrimAndCompareExactly()
 
 void TestShortText::windowIsLaidOutAsDesigned()
 {
-    auto w = support::shownMain(m_ini, {QStringLiteral("a")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a")});
     const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(dlg.windowTitle(), QStringLiteral("短文登録"));
         QCOMPARE(dlg.objectName(), QStringLiteral("frmFace"));
@@ -172,7 +157,7 @@ void TestShortText::windowIsLaidOutAsDesigned()
 
 void TestShortText::everyOpeningStartsAfresh()
 {
-    auto w = support::shownMain(m_ini, {QStringLiteral("a"), QStringLiteral("b")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a"), QStringLiteral("b")});
     auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(listItems(dlg.List1), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(selectedRow(dlg.List1), -1);
@@ -202,7 +187,7 @@ void TestShortText::everyOpeningStartsAfresh()
 
 void TestShortText::registeringFollowsTheRules()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     QCOMPARE(w->FaceIcon->count(), 0);
     const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(dlg.List1->count(), 0);
@@ -276,7 +261,7 @@ void TestShortText::registeringFollowsTheRules()
 void TestShortText::repeatedItemsStayRepeated()
 {
     const QStringList start{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("x")};
-    auto w = support::shownMain(m_ini, start);
+    auto w = support::shownMain(m_store.path(), start);
     QCOMPARE(comboItems(w->FaceIcon), start);
 
     // Opening and closing without a change rebuilds the same list.
@@ -303,8 +288,8 @@ void TestShortText::repeatedItemsStayRepeated()
 
 void TestShortText::deletingSelectsTheFirstRemainingItem()
 {
-    auto w =
-        support::shownMain(m_ini, {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    auto w = support::shownMain(m_store.path(),
+                                {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
     const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         // Nothing selected: nothing happens.
         dlg.Text1->setText(QStringLiteral("typed"));
@@ -345,14 +330,14 @@ void TestShortText::deletingSelectsTheFirstRemainingItem()
 
     // The emptied list is what the store keeps.
     w->close();
-    QSettings s(m_ini, QSettings::IniFormat);
+    QSettings s(m_store.path(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Data/tanbun0")).toString(), QString());
 }
 
 void TestShortText::userSelectionShowsTheItem()
 {
     auto w = support::shownMain(
-        m_ini, {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
+        m_store.path(), {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
     const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         // With nothing selected the first Down selects the first item, not the second.
         dlg.List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
@@ -381,7 +366,7 @@ void TestShortText::userSelectionShowsTheItem()
 
 void TestShortText::enterAndEscapePressNothing()
 {
-    auto w = support::shownMain(m_ini, {QStringLiteral("a")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a")});
     const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         dlg.Text1->setFocus();
         QTest::keyClicks(dlg.Text1, QStringLiteral("new"));
@@ -425,7 +410,7 @@ void TestShortText::everyWayOfClosingWritesTheListBack_data()
 void TestShortText::everyWayOfClosingWritesTheListBack()
 {
     QFETCH(QString, way);
-    auto w = support::shownMain(m_ini, {QStringLiteral("a"), QStringLiteral("b")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a"), QStringLiteral("b")});
     w->FaceIcon->setCurrentIndex(1);
     int rebuilt = 0;
     connect(w->FaceIcon->model(), &QAbstractItemModel::rowsInserted, w.get(), [&] { ++rebuilt; });
@@ -456,7 +441,7 @@ void TestShortText::everyWayOfClosingWritesTheListBack()
 
 void TestShortText::fullListTakesNoMoreButStillSelects()
 {
-    auto w = support::shownMain(m_ini);
+    auto w = support::shownMain(m_store.path());
     QStringList full;
     for (int i = 0; i < ShortTextRules::MaxItems; ++i)
         full.append(QStringLiteral("t%1").arg(i));
@@ -499,14 +484,14 @@ void TestShortText::fullListTakesNoMoreButStillSelects()
 
     // The whole list survives a restart.
     w->close();
-    Tesserin again(m_store->factory());
+    Tesserin again(m_store.factory());
     QCOMPARE(again.FaceIcon->count(), 32766);
     QCOMPARE(again.FaceIcon->itemText(32765), QStringLiteral("new"));
 }
 
 void TestShortText::systemEndAppliesTheListAndSaves()
 {
-    auto w = support::shownMain(m_ini, {QStringLiteral("a")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a")});
     w->Doc0->setText(QStringLiteral("title"));
     const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         registerText(dlg, QStringLiteral("z"));
@@ -516,7 +501,7 @@ void TestShortText::systemEndAppliesTheListAndSaves()
     QVERIFY(visit->seen && !visit->leftOpen);
     QTRY_VERIFY(!w->isVisible());
 
-    QSettings s(m_ini, QSettings::IniFormat);
+    QSettings s(m_store.path(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Data/tanbun0")).toString(), QStringLiteral("a"));
     QCOMPARE(s.value(QStringLiteral("Data/tanbun1")).toString(), QStringLiteral("z"));
     QVERIFY(s.contains(QStringLiteral("Data/tanbun2")));

@@ -52,7 +52,6 @@ class TestStore : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
 
     void closeNeverWaitsLongForTheLock_data();
     void closeNeverWaitsLongForTheLock();
@@ -63,15 +62,8 @@ private slots:
     void killedProcessLeavesItsTexts();
 
 private:
-    std::unique_ptr<support::TempStore> m_store;
-    QString m_ini;
+    support::TempStore m_store;
 };
-
-void TestStore::init()
-{
-    m_store = std::make_unique<support::TempStore>();
-    m_ini = m_store->path();
-}
 
 void TestStore::closeNeverWaitsLongForTheLock_data()
 {
@@ -85,11 +77,11 @@ void TestStore::closeNeverWaitsLongForTheLock_data()
 void TestStore::closeNeverWaitsLongForTheLock()
 {
     QFETCH(QString, lock);
-    const QString lockPath = m_ini + QStringLiteral(".lock");
+    const QString lockPath = m_store.path() + QStringLiteral(".lock");
     QDir(lockPath).removeRecursively();
     QFile::remove(lockPath);
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         s.setValue(QStringLiteral("Other/kept"), QStringLiteral("hand written"));
     }
     QLockFile holder(lockPath);
@@ -102,7 +94,7 @@ void TestStore::closeNeverWaitsLongForTheLock()
 
     QElapsedTimer clock;
     {
-        Tesserin w(m_store->factory());
+        Tesserin w(m_store.factory());
         w.show();
         // A background save of an older text is waiting for the lock as the close begins: it
         // must give way, and never land after the close's write.
@@ -116,9 +108,9 @@ void TestStore::closeNeverWaitsLongForTheLock()
     }
     // Generous: it fails only on a hang, not on a slow machine.
     QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(m_store->stored("Data/str1"), QStringLiteral("newer\r\n"));
-    QCOMPARE(m_store->stored("Data/Title1"), QStringLiteral("\uFEFFtitle"));
-    QCOMPARE(m_store->stored("Other/kept"), QStringLiteral("hand written"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("newer\r\n"));
+    QCOMPARE(m_store.stored("Data/Title1"), QStringLiteral("\uFEFFtitle"));
+    QCOMPARE(m_store.stored("Other/kept"), QStringLiteral("hand written"));
 }
 
 void TestStore::everyValueComesBackExactly()
@@ -138,11 +130,11 @@ void TestStore::everyValueComesBackExactly()
     t.SlotTitle[0] = awkward[0];
     t.shortTexts = awkward;
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         QVERIFY(store::save(s, t));
     }
     // A new start: the lone surrogate comes back as U+FFFD and the list keeps every item.
-    Tesserin w(m_store->factory());
+    Tesserin w(m_store.factory());
     QCOMPARE(w.Doc0->text(), awkward[0]);
     QStringList expected = awkward;
     expected[8] = QString(QChar::ReplacementCharacter);
@@ -152,22 +144,22 @@ void TestStore::everyValueComesBackExactly()
 void TestStore::saveReportsWhatHappened()
 {
     // A line without "=" leaves a format error from reading; the write still succeeds.
-    writeFile(m_ini, "[Data]\nno equals sign here\nstr1=old\n");
+    writeFile(m_store.path(), "[Data]\nno equals sign here\nstr1=old\n");
     NotebookTexts t;
     t.SlotBody[0] = QStringLiteral("new");
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         s.allKeys();
         QCOMPARE(s.status(), QSettings::FormatError);
         QVERIFY(store::save(s, t));
     }
-    QCOMPARE(m_store->stored("Data/str1"), QStringLiteral("new\r\n"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("new\r\n"));
 
     // A folder where the file belongs, a file where its folder belongs: nothing written.
-    const QString folder = m_store->file(QStringLiteral("is-a-folder.ini"));
+    const QString folder = m_store.file(QStringLiteral("is-a-folder.ini"));
     QVERIFY(QDir().mkpath(folder));
-    writeFile(m_store->file(QStringLiteral("a-file")), "x");
-    for (const QString &path : {folder, m_store->file(QStringLiteral("a-file/store.ini"))}) {
+    writeFile(m_store.file(QStringLiteral("a-file")), "x");
+    for (const QString &path : {folder, m_store.file(QStringLiteral("a-file/store.ini"))}) {
         QSettings s(path, QSettings::IniFormat);
         QVERIFY2(!store::save(s, t), qPrintable(path));
     }
@@ -175,7 +167,7 @@ void TestStore::saveReportsWhatHappened()
 
 void TestStore::newFilesArePrivate()
 {
-    const QString path = m_store->file(QStringLiteral("new/Tesserin/Tesserin.conf"));
+    const QString path = m_store.file(QStringLiteral("new/Tesserin/Tesserin.conf"));
     NotebookTexts t;
     t.Info[1] = QStringLiteral("me@example.org");
     {
@@ -184,7 +176,7 @@ void TestStore::newFilesArePrivate()
     }
     QCOMPARE(modeOf(path), 0600u);
     QCOMPARE(modeOf(QFileInfo(path).absolutePath()), 0700u);
-    QCOMPARE(modeOf(m_store->file(QStringLiteral("new"))), 0700u);
+    QCOMPARE(modeOf(m_store.file(QStringLiteral("new"))), 0700u);
     // The owner's own choice stays.
     QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
     {
@@ -196,48 +188,49 @@ void TestStore::newFilesArePrivate()
 
 void TestStore::typingIsSavedAfterAPause()
 {
-    QFile::remove(m_ini);
-    Tesserin w(m_store->factory());
+    QFile::remove(m_store.path());
+    Tesserin w(m_store.factory());
     w.autosave()->setDelay(50);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     // Loading and showing change nothing, so nothing is written.
     QTest::qWait(300);
-    QVERIFY(!QFile::exists(m_ini));
+    QVERIFY(!QFile::exists(m_store.path()));
 
     QTest::keyClicks(w.Doc1, QStringLiteral("abc"));
-    QTRY_COMPARE(m_store->stored("Data/str1"), QStringLiteral("abc\r\n"));
+    QTRY_COMPARE(m_store.stored("Data/str1"), QStringLiteral("abc\r\n"));
     w.autosave()->waitForBackgroundSave();
     // Moving between slots changes no text: the file is left alone.
-    const ino_t written = inodeOf(m_ini);
+    const ino_t written = inodeOf(m_store.path());
     w.DocSelect[1]->click();
     w.DocSelect[0]->click();
     QTest::qWait(300);
     w.autosave()->waitForBackgroundSave();
-    QCOMPARE(inodeOf(m_ini), written);
+    QCOMPARE(inodeOf(m_store.path()), written);
 
     w.FaceIcon->addItem(QStringLiteral("(^_^)"));
     w.LockText->trigger();
-    QTRY_COMPARE(m_store->stored("Setting/Lock"), QStringLiteral("lock"));
-    QTRY_COMPARE(m_store->stored("Data/tanbun0"), QStringLiteral("(^_^)"));
+    QTRY_COMPARE(m_store.stored("Setting/Lock"), QStringLiteral("lock"));
+    QTRY_COMPARE(m_store.stored("Data/tanbun0"), QStringLiteral("(^_^)"));
 
     // While the mini window is open, its box is the body; Doc(1) waits for its close.
     QTest::mouseClick(w.Command4, Qt::LeftButton);
     QVERIFY(w.mini());
     w.mini()->Doc->moveCursor(QTextCursor::End);
     QTest::keyClicks(w.mini()->Doc, QStringLiteral("def"));
-    QTRY_COMPARE(m_store->stored("Data/str1"), QStringLiteral("abcdef\r\n"));
+    QTRY_COMPARE(m_store.stored("Data/str1"), QStringLiteral("abcdef\r\n"));
     QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc"));
     w.mini()->close();
     w.close();
-    QCOMPARE(m_store->stored("Data/str1"), QStringLiteral("abcdef\r\n"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("abcdef\r\n"));
 }
 
 void TestStore::killedProcessLeavesItsTexts()
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("crash-child"), m_ini});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("crash-child"), m_store.path()});
     QVERIFY(child.waitForStarted());
     QByteArray said;
     while (!said.contains("typed") && child.waitForReadyRead(30000))
@@ -248,9 +241,9 @@ void TestStore::killedProcessLeavesItsTexts()
     QVERIFY(child.waitForFinished());
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
 
-    QCOMPARE(m_store->stored("Data/str1"), QStringLiteral("typed before the crash\r\n"));
-    QCOMPARE(m_store->stored("Data/info0"), QStringLiteral("名無し"));
-    QCOMPARE(m_store->stored("Setting/Lock"), QStringLiteral("unlock"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("typed before the crash\r\n"));
+    QCOMPARE(m_store.stored("Data/info0"), QStringLiteral("名無し"));
+    QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("unlock"));
 }
 
 int main(int argc, char **argv)

@@ -4,6 +4,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QComboBox>
+#include <QDir>
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -11,6 +12,7 @@
 #include <QSettings>
 #include <QSpontaneKeyEvent>
 #include <QTimer>
+#include <QUrl>
 #include <QWindow>
 #include <QtTest>
 
@@ -18,25 +20,20 @@
 
 namespace support {
 
-TempStore::TempStore() : m_path(m_dir.filePath(QStringLiteral("store.ini")))
+QString TempStore::file(const QString &name) const
 {
-    if (!m_dir.isValid())
-        qFatal("no temporary folder");
-}
-
-platform::StoreFactory TempStore::factory() const
-{
-    return iniStore(m_path);
-}
-
-QString TempStore::stored(const QString &key) const
-{
-    return support::stored(m_path, key);
+    QString folder = QString::fromLatin1(QTest::currentTestFunction());
+    if (const char *row = QTest::currentDataTag())
+        folder += QLatin1Char('-') + QString::fromLatin1(QUrl::toPercentEncoding(row));
+    const QString path = m_dir.filePath(folder);
+    if (!m_dir.isValid() || !QDir().mkpath(path))
+        qWarning("no folder for the store: %s", qPrintable(path));
+    return path + QLatin1Char('/') + name;
 }
 
 bool TempStore::has(const QString &key) const
 {
-    return QSettings(m_path, QSettings::IniFormat).contains(key);
+    return QSettings(path(), QSettings::IniFormat).contains(key);
 }
 
 platform::StoreFactory iniStore(const QString &path)
@@ -56,6 +53,7 @@ std::unique_ptr<Tesserin> shownMain(const QString &iniPath, const QStringList &s
         for (int i = 0; i < shortTexts.size(); ++i)
             s.setValue(QStringLiteral("Data/tanbun%1").arg(i), shortTexts.at(i));
     }
+    QApplication::setQuitOnLastWindowClosed(false);
     auto w = std::make_unique<Tesserin>(iniStore(iniPath));
     w->show();
     if (!QTest::qWaitForWindowActive(w.get()))

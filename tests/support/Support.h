@@ -18,28 +18,27 @@ class QPlainTextEdit;
 
 namespace support {
 
-// An INI store in a fresh folder of its own, removed with it.
+platform::StoreFactory iniStore(const QString &path);
+QString stored(const QString &iniPath, const QString &key);
+
+// An INI store in a folder of its own for each test function and data row, so no test sees
+// another's texts; all of them go with the object.
 class TempStore
 {
 public:
-    TempStore();
-    QString path() const { return m_path; }
+    QString path() const { return file(QStringLiteral("store.ini")); }
     // Another file beside the store.
-    QString file(const QString &name) const { return m_dir.filePath(name); }
-    platform::StoreFactory factory() const;
-    QString stored(const QString &key) const;
+    QString file(const QString &name) const;
+    platform::StoreFactory factory() const { return iniStore(path()); }
+    QString stored(const QString &key) const { return support::stored(path(), key); }
     bool has(const QString &key) const;
 
 private:
     QTemporaryDir m_dir;
-    QString m_path;
 };
 
-platform::StoreFactory iniStore(const QString &path);
-QString stored(const QString &iniPath, const QString &key);
-
 // A main window on the store at iniPath, which first gets these short texts, shown and active
-// as at start-up.
+// as at start-up. The test may hide or close it without ending the test program.
 std::unique_ptr<Tesserin> shownMain(const QString &iniPath, const QStringList &shortTexts = {});
 
 // How an answer to a modal window went: whether the window came up, and whether the action
