@@ -245,9 +245,7 @@ void TestMini::shortTextsGoInAtTheCaret()
     QCOMPARE(mini->FaceIcon->currentIndex(), -1);
 
     // At the caret in the middle of a line, without a selection.
-    QTextCursor cursor = mini->Doc->textCursor();
-    cursor.setPosition(5);
-    mini->Doc->setTextCursor(cursor);
+    select(mini->Doc, 5, 0);
     chooseShortText(mini->FaceIcon, 1);
     QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("helloｷﾀ━ 乙(ry(ry"));
     QCOMPARE(mini->Doc->textCursor().position(), 8);
@@ -328,9 +326,7 @@ void TestMini::emoticonButtonOpensThePickerOnDoc()
     QVERIFY(!w->isVisible());
 
     // A choice goes into the mini window's text at its caret, not into the hidden body.
-    QTextCursor caret = mini->Doc->textCursor();
-    caret.setPosition(2);
-    mini->Doc->setTextCursor(caret);
+    select(mini->Doc, 2, 0);
     support::onModal<GetFace>([](GetFace &picker) {
         auto *text = picker.findChild<QLineEdit *>(QStringLiteral("facetext"));
         auto *select = picker.findChild<QPushButton *>(QStringLiteral("SelectBtn"));

@@ -574,9 +574,7 @@ void TestNotebook::copyCommandsPutFieldsOnClipboard()
         QCOMPARE(clipboardText(), raw[i]);
     }
 
-    QTextCursor c = w->Doc1->textCursor();
-    c.setPosition(3);
-    w->Doc1->setTextCursor(c);
+    support::select(w->Doc1, 3, 0);
     QTest::mouseClick(w->Command3[4], Qt::LeftButton);
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
     QTest::keyClick(w->Doc1, Qt::Key_F9);
@@ -710,10 +708,7 @@ void TestNotebook::shortTextBoxInsertsAtCaret()
     QVERIFY(!w->FaceIcon->isEditable());
 
     platform::setBodyText(w->Doc1, QStringLiteral("abcdef"));
-    QTextCursor c = w->Doc1->textCursor();
-    c.setPosition(2);
-    c.setPosition(4, QTextCursor::KeepAnchor);
-    w->Doc1->setTextCursor(c);
+    support::select(w->Doc1, 2, 2);
     w->Doc0->setFocus();
 
     // A choice by keyboard on the focused box replaces the body's selection.

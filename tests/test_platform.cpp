@@ -1,5 +1,5 @@
 // The seams to the outside world: the per-user store, the one-pass INI writer, the end of the
-// session, the instance lock and the shell's opener.
+// session, the instance lock, the shell's opener and the program's folders.
 
 #include "Support.h"
 
@@ -7,6 +7,7 @@
 #include "platform/DesktopOpen.h"
 #include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
+#include "platform/ProgramFolders.h"
 #include "platform/SystemEnd.h"
 
 #include <QComboBox>
@@ -52,6 +53,7 @@ private slots:
     void instanceLockAdmitsOneAndSurvivesCrash();
     void instanceLockBelongsToTheUser();
     void childrenInheritNothing();
+    void programFoldersFollowXdg();
 
 private:
     support::TempStore m_store;
@@ -311,6 +313,18 @@ void TestPlatform::childrenInheritNothing()
     }
     QCOMPARE(opened, QStringList({QStringLiteral(" -x"), QStringLiteral("a-b")}));
     w->close();
+}
+
+void TestPlatform::programFoldersFollowXdg()
+{
+    // XDG_DATA_HOME moves the user's folder; the program's is where it runs from.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QString xdg = m_store.file(QStringLiteral("xdg"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(xdg));
+    const platform::ProgramFolders real = platform::programFolders();
+    qputenv("XDG_DATA_HOME", dataHome);
+    QCOMPARE(real.userData, xdg + QStringLiteral("/Tesserin"));
+    QCOMPARE(real.program, QCoreApplication::applicationDirPath());
 }
 
 QTEST_MAIN(TestPlatform)
