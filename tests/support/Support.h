@@ -89,4 +89,5 @@ void putClipboard(const QString &text);
 void writeFile(const QString &path, const QByteArray &bytes);
 // The permission bits, 0 when the file is missing.
 unsigned modeOf(const QString &path);
+
 } // namespace support
