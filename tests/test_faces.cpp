@@ -96,6 +96,20 @@ PickerRun runPicker(QWidget *opener, QPlainTextEdit *target,
     return {answer->leftOpen || !answer->seen, result};
 }
 
+// The picker's controls, found by their names.
+struct PickerParts
+{
+    explicit PickerParts(QWidget *w)
+        : facetext(child<QLineEdit>(w, "facetext")), kind(child<QListWidget>(w, "kind")),
+          face(child<QListWidget>(w, "face")), select(child<QPushButton>(w, "SelectBtn")),
+          close(child<QPushButton>(w, "CloseBtn"))
+    {
+    }
+    QLineEdit *facetext;
+    QListWidget *kind, *face;
+    QPushButton *select, *close;
+};
+
 // Clicks the group and the emoticon at these rows, then the named button.
 void pick(GetFace *w, int group, int row, const char *button)
 {
@@ -399,11 +413,7 @@ void TestFaces::pickerOpensFresh()
     writeFaceFile(SampleFile);
     QPlainTextEdit target;
     PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
-        auto *facetext = child<QLineEdit>(w, "facetext");
-        auto *kind = child<QListWidget>(w, "kind");
-        auto *face = child<QListWidget>(w, "face");
-        auto *select = child<QPushButton>(w, "SelectBtn");
-        auto *close = child<QPushButton>(w, "CloseBtn");
+        const auto [facetext, kind, face, select, close] = PickerParts(w);
         QVERIFY(facetext && kind && face && select && close);
 
         QCOMPARE(w->windowTitle(), QStringLiteral("顔文字選択"));
@@ -464,9 +474,7 @@ void TestFaces::pickerOpensFresh()
     for (int opening = 0; opening < 2; ++opening) {
         const auto answer = support::onModal<GetFace>([&](GetFace &shown) {
             QCOMPARE(&shown, &picker);
-            auto *kind = child<QListWidget>(&picker, "kind");
-            auto *face = child<QListWidget>(&picker, "face");
-            auto *facetext = child<QLineEdit>(&picker, "facetext");
+            const auto [facetext, kind, face, select, close] = PickerParts(&picker);
             QCOMPARE(listItems(kind), QStringList{QStringLiteral("新")});
             QCOMPARE(selectedRow(kind), -1);
             QCOMPARE(face->count(), 0);
@@ -487,9 +495,7 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
     writeFaceFile(SampleFile);
     QPlainTextEdit target;
     PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
-        auto *facetext = child<QLineEdit>(w, "facetext");
-        auto *kind = child<QListWidget>(w, "kind");
-        auto *face = child<QListWidget>(w, "face");
+        const auto [facetext, kind, face, select, close] = PickerParts(w);
 
         // Nothing selected, row 0 current as taking the focus leaves it: the first arrow key
         // selects the first row, not the second.
@@ -595,8 +601,7 @@ void TestFaces::enterAndEscapePressNothing()
     QPlainTextEdit target;
     target.setPlainText(QStringLiteral("keep"));
     PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
-        auto *facetext = child<QLineEdit>(w, "facetext");
-        auto *kind = child<QListWidget>(w, "kind");
+        const auto [facetext, kind, face, select, close] = PickerParts(w);
         clickRow(kind, 0);
         clickRow(child<QListWidget>(w, "face"), 0);
         const std::array<QWidget *, 4> places{facetext, kind, child<QListWidget>(w, "face"),
