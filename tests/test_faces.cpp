@@ -1,3 +1,5 @@
+#include "Support.h"
+
 #include "faces/FaceTable.h"
 #include "faces/GetFace.h"
 #include "notebook/Tesserin.h"
@@ -21,12 +23,17 @@
 #include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTextCursor>
-#include <QTimer>
 #include <QWindow>
 #include <QtTest>
 
 #include <functional>
 #include <limits>
+
+using support::clickRow;
+using support::listItems;
+using support::select;
+using support::selectedRow;
+using support::writeFile;
 
 namespace {
 
@@ -61,13 +68,6 @@ QString userFacePath()
     return platform::programFolders().userData + QStringLiteral("/face.txt");
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    QCOMPARE(file.write(bytes), bytes.size());
-}
-
 void writeFaceFile(const QByteArray &bytes)
 {
     writeFile(facePath(), bytes);
@@ -78,71 +78,44 @@ template <typename T> T *child(QWidget *window, const char *name)
     return window->findChild<T *>(QLatin1String(name));
 }
 
-void clickRow(QListWidget *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
-}
-
-QStringList rows(const QListWidget *list)
-{
-    QStringList out;
-    for (int i = 0; i < list->count(); ++i)
-        out.append(list->item(i)->text());
-    return out;
-}
-
-int selectedRow(const QListWidget *list)
-{
-    const auto chosen = list->selectedItems();
-    return chosen.isEmpty() ? -1 : list->row(chosen.first());
-}
-
-// Acts on the picker that is about to open modally. A picker that act left open is closed
-// afterwards, so a failing test cannot hang; *leftOpen tells whether that was needed.
-void answerPicker(const std::function<void(GetFace *)> &act, bool *leftOpen = nullptr)
-{
-    QTimer::singleShot(0, [act, leftOpen] {
-        auto *shown = qobject_cast<GetFace *>(QApplication::activeModalWidget());
-        if (shown)
-            act(shown);
-        for (QWidget *window : QApplication::topLevelWidgets()) {
-            auto *picker = qobject_cast<GetFace *>(window);
-            if (picker && picker->isVisible()) {
-                if (leftOpen)
-                    *leftOpen = true;
-                picker->reject();
-            }
-        }
-        QVERIFY2(shown, "the picker is not the active modal window");
-    });
-}
-
+// Opens the picker as every caller does (set tgt, show modally) and answers it. A picker that
+// never came up counts as left open.
 struct PickerRun
 {
     bool leftOpen = false;
     int result = -1;
 };
 
-// Opens the picker as every caller does: set tgt, show modally.
 PickerRun runPicker(QWidget *opener, QPlainTextEdit *target,
                     const std::function<void(GetFace *)> &act)
 {
-    PickerRun run;
     GetFace picker(opener);
     picker.tgt = target;
-    answerPicker(act, &run.leftOpen);
-    run.result = picker.exec();
-    return run;
+    const auto answer = support::onModal<GetFace>([act](GetFace &w) { act(&w); });
+    const int result = picker.exec();
+    return {answer->leftOpen || !answer->seen, result};
 }
 
-// Places the target's selection: from start, length characters.
-void select(QPlainTextEdit *box, int start, int length)
+// The picker's controls, found by their names.
+struct PickerParts
 {
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-    box->setTextCursor(cursor);
+    explicit PickerParts(QWidget *w)
+        : facetext(child<QLineEdit>(w, "facetext")), kind(child<QListWidget>(w, "kind")),
+          face(child<QListWidget>(w, "face")), select(child<QPushButton>(w, "SelectBtn")),
+          close(child<QPushButton>(w, "CloseBtn"))
+    {
+    }
+    QLineEdit *facetext;
+    QListWidget *kind, *face;
+    QPushButton *select, *close;
+};
+
+// Clicks the group and the emoticon at these rows, then the named button.
+void pick(GetFace *w, int group, int row, const char *button)
+{
+    clickRow(child<QListWidget>(w, "kind"), group);
+    clickRow(child<QListWidget>(w, "face"), row);
+    QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
 }
 
 const QByteArray SampleFile = QStringLiteral("!! テスト用\n"
@@ -440,11 +413,7 @@ void TestFaces::pickerOpensFresh()
     writeFaceFile(SampleFile);
     QPlainTextEdit target;
     PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
-        auto *facetext = child<QLineEdit>(w, "facetext");
-        auto *kind = child<QListWidget>(w, "kind");
-        auto *face = child<QListWidget>(w, "face");
-        auto *select = child<QPushButton>(w, "SelectBtn");
-        auto *close = child<QPushButton>(w, "CloseBtn");
+        const auto [facetext, kind, face, select, close] = PickerParts(w);
         QVERIFY(facetext && kind && face && select && close);
 
         QCOMPARE(w->windowTitle(), QStringLiteral("顔文字選択"));
@@ -476,8 +445,8 @@ void TestFaces::pickerOpensFresh()
         QCOMPARE(kind->selectionMode(), QAbstractItemView::SingleSelection);
         QVERIFY(!kind->isSortingEnabled() && !face->isSortingEnabled());
 
-        QCOMPARE(rows(kind), (QStringList{QStringLiteral("笑顔"), QStringLiteral("泣き"),
-                                          QStringLiteral("空"), QStringLiteral("絵文字")}));
+        QCOMPARE(listItems(kind), (QStringList{QStringLiteral("笑顔"), QStringLiteral("泣き"),
+                                               QStringLiteral("空"), QStringLiteral("絵文字")}));
         QCOMPARE(selectedRow(kind), -1);
         QCOMPARE(face->count(), 0);
         QVERIFY(facetext->text().isEmpty());
@@ -503,11 +472,10 @@ void TestFaces::pickerOpensFresh()
     GetFace picker(nullptr);
     picker.tgt = &target;
     for (int opening = 0; opening < 2; ++opening) {
-        QTimer::singleShot(0, [&] {
-            auto *kind = child<QListWidget>(&picker, "kind");
-            auto *face = child<QListWidget>(&picker, "face");
-            auto *facetext = child<QLineEdit>(&picker, "facetext");
-            QCOMPARE(rows(kind), QStringList{QStringLiteral("新")});
+        const auto answer = support::onModal<GetFace>([&](GetFace &shown) {
+            QCOMPARE(&shown, &picker);
+            const auto [facetext, kind, face, select, close] = PickerParts(&picker);
+            QCOMPARE(listItems(kind), QStringList{QStringLiteral("新")});
             QCOMPARE(selectedRow(kind), -1);
             QCOMPARE(face->count(), 0);
             QVERIFY(facetext->text().isEmpty());
@@ -517,6 +485,7 @@ void TestFaces::pickerOpensFresh()
             picker.reject();
         });
         picker.exec();
+        QVERIFY(answer->seen && !answer->leftOpen);
     }
     QVERIFY(target.toPlainText().isEmpty());
 }
@@ -526,9 +495,7 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
     writeFaceFile(SampleFile);
     QPlainTextEdit target;
     PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
-        auto *facetext = child<QLineEdit>(w, "facetext");
-        auto *kind = child<QListWidget>(w, "kind");
-        auto *face = child<QListWidget>(w, "face");
+        const auto [facetext, kind, face, select, close] = PickerParts(w);
 
         // Nothing selected, row 0 current as taking the focus leaves it: the first arrow key
         // selects the first row, not the second.
@@ -542,7 +509,7 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         facetext->clear();
 
         clickRow(kind, 1);
-        QCOMPARE(rows(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
+        QCOMPARE(listItems(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
         QCOMPARE(selectedRow(face), -1);
         QVERIFY(facetext->text().isEmpty());
 
@@ -550,7 +517,7 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         QCOMPARE(facetext->text(), QStringLiteral("(;_;)"));
         // Another group keeps the chosen emoticon ready.
         clickRow(kind, 0);
-        QCOMPARE(rows(face), (QStringList{QStringLiteral("(^_^)"), QStringLiteral("(^o^)")}));
+        QCOMPARE(listItems(face), (QStringList{QStringLiteral("(^_^)"), QStringLiteral("(^o^)")}));
         QCOMPARE(facetext->text(), QStringLiteral("(;_;)"));
 
         // Choosing an emoticon replaces what was typed.
@@ -568,7 +535,7 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         kind->setFocus();
         QTest::keyClick(kind, Qt::Key_Down);
         QCOMPARE(selectedRow(kind), 1);
-        QCOMPARE(rows(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
+        QCOMPARE(listItems(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
         face->setFocus();
         QTest::keyClick(face, Qt::Key_Down);
         QVERIFY(selectedRow(face) >= 0);
@@ -599,11 +566,7 @@ void TestFaces::pickerInsertsOverSelection()
     QPlainTextEdit target;
     target.setPlainText(QStringLiteral("Hello world!"));
     select(&target, 6, 5);
-    PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
-        clickRow(child<QListWidget>(w, "kind"), 0);
-        clickRow(child<QListWidget>(w, "face"), 1);
-        QTest::mouseClick(child<QPushButton>(w, "SelectBtn"), Qt::LeftButton);
-    });
+    PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) { pick(w, 0, 1, "SelectBtn"); });
     QVERIFY(!run.leftOpen);
     QCOMPARE(run.result, int(QDialog::Accepted));
     QCOMPARE(target.toPlainText(), QStringLiteral("Hello (^o^)!"));
@@ -613,11 +576,7 @@ void TestFaces::pickerInsertsOverSelection()
     // Emoji outside the BMP go in whole, at the caret.
     target.setPlainText(QStringLiteral("ab"));
     select(&target, 1, 0);
-    run = runPicker(nullptr, &target, [&](GetFace *w) {
-        clickRow(child<QListWidget>(w, "kind"), 3);
-        clickRow(child<QListWidget>(w, "face"), 0);
-        child<QPushButton>(w, "SelectBtn")->click();
-    });
+    run = runPicker(nullptr, &target, [&](GetFace *w) { pick(w, 3, 0, "SelectBtn"); });
     QVERIFY(!run.leftOpen);
     const QString emoji = QStringLiteral("😀(^o^)🎉");
     QCOMPARE(target.toPlainText(), QStringLiteral("a") + emoji + QStringLiteral("b"));
@@ -642,8 +601,7 @@ void TestFaces::enterAndEscapePressNothing()
     QPlainTextEdit target;
     target.setPlainText(QStringLiteral("keep"));
     PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
-        auto *facetext = child<QLineEdit>(w, "facetext");
-        auto *kind = child<QListWidget>(w, "kind");
+        const auto [facetext, kind, face, select, close] = PickerParts(w);
         clickRow(kind, 0);
         clickRow(child<QListWidget>(w, "face"), 0);
         const std::array<QWidget *, 4> places{facetext, kind, child<QListWidget>(w, "face"),
@@ -670,11 +628,7 @@ void TestFaces::closingInsertsNothing()
     QPlainTextEdit target;
     target.setPlainText(QStringLiteral("unchanged"));
     select(&target, 0, 2);
-    PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
-        clickRow(child<QListWidget>(w, "kind"), 0);
-        clickRow(child<QListWidget>(w, "face"), 0);
-        QTest::mouseClick(child<QPushButton>(w, "CloseBtn"), Qt::LeftButton);
-    });
+    PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) { pick(w, 0, 0, "CloseBtn"); });
     QVERIFY(!run.leftOpen);
     QCOMPARE(target.toPlainText(), QStringLiteral("unchanged"));
 
@@ -717,7 +671,7 @@ void TestFaces::usersOwnFileWins()
     QStringList groups;
     const auto groupsShown = [&] {
         runPicker(nullptr, &target,
-                  [&](GetFace *w) { groups = rows(child<QListWidget>(w, "kind")); });
+                  [&](GetFace *w) { groups = listItems(child<QListWidget>(w, "kind")); });
         return groups;
     };
     QCOMPARE(groupsShown().size(), 4);
@@ -730,22 +684,6 @@ void TestFaces::usersOwnFileWins()
     QVERIFY(QFile::remove(userFacePath()));
     QVERIFY(QDir().mkdir(userFacePath()));
     QCOMPARE(groupsShown().size(), 4);
-
-    // Without the seam: XDG_DATA_HOME moves the user's folder, and nothing else is searched.
-    const bool hadDataHome = qEnvironmentVariableIsSet("XDG_DATA_HOME");
-    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
-    const QString xdg = m_folders.filePath(QStringLiteral("xdg"));
-    qputenv("XDG_DATA_HOME", xdg.toLocal8Bit());
-    const platform::ProgramFolders mine = platform::programFolders();
-    platform::setProgramFolders(std::nullopt);
-    const platform::ProgramFolders real = platform::programFolders();
-    platform::setProgramFolders(mine);
-    if (hadDataHome)
-        qputenv("XDG_DATA_HOME", dataHome);
-    else
-        qunsetenv("XDG_DATA_HOME");
-    QCOMPARE(real.userData, xdg + QStringLiteral("/Tesserin"));
-    QCOMPARE(real.program, QCoreApplication::applicationDirPath());
 }
 
 void TestFaces::pickerCentresOverOpener()
@@ -778,12 +716,9 @@ void TestFaces::pickerCentresOverOpener()
 void TestFaces::mainWindowOpensPickerOnBody()
 {
     writeFaceFile(SampleFile);
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString storePath = dir.filePath(QStringLiteral("store.ini"));
-    Tesserin window([&] { return std::make_unique<QSettings>(storePath, QSettings::IniFormat); });
-    window.show();
-    QVERIFY(QTest::qWaitForWindowActive(&window));
+    const support::TempStore store;
+    const auto shown = support::shownMain(store.path());
+    Tesserin &window = *shown;
     auto *body = window.findChild<QPlainTextEdit *>(QStringLiteral("Doc1"));
     auto *button = window.findChild<QPushButton *>(QStringLiteral("facebtn"));
     auto *command = window.findChild<QAction *>(QStringLiteral("facedlg"));
@@ -792,11 +727,9 @@ void TestFaces::mainWindowOpensPickerOnBody()
     body->setPlainText(QStringLiteral("本文"));
     select(body, 2, 0);
     const auto choose = [body](int group, int row) {
-        answerPicker([=](GetFace *w) {
-            QVERIFY(w->tgt == body);
-            clickRow(child<QListWidget>(w, "kind"), group);
-            clickRow(child<QListWidget>(w, "face"), row);
-            QTest::mouseClick(child<QPushButton>(w, "SelectBtn"), Qt::LeftButton);
+        support::onModal<GetFace>([=](GetFace &w) {
+            QVERIFY(w.tgt == body);
+            pick(&w, group, row, "SelectBtn");
         });
     };
 
@@ -818,11 +751,7 @@ void TestFaces::mainWindowOpensPickerOnBody()
     QTRY_COMPARE(QApplication::focusWidget(), body);
 
     // Closing without a choice leaves the body as it was.
-    answerPicker([](GetFace *w) {
-        clickRow(child<QListWidget>(w, "kind"), 0);
-        clickRow(child<QListWidget>(w, "face"), 0);
-        child<QPushButton>(w, "CloseBtn")->click();
-    });
+    support::onModal<GetFace>([](GetFace &w) { pick(&w, 0, 0, "CloseBtn"); });
     QTest::mouseClick(button, Qt::LeftButton);
     QCOMPARE(body->toPlainText(), QStringLiteral("本文(^o^)(T_T)"));
     QTRY_COMPARE(QApplication::focusWidget(), body);

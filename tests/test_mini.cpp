@@ -1,4 +1,5 @@
-#include "NotebookFixture.h"
+#include "Support.h"
+
 #include "faces/GetFace.h"
 #include "mini/frmMini.h"
 #include "notebook/FinishText.h"
@@ -19,15 +20,16 @@
 #include <QPushButton>
 #include <QScreen>
 #include <QSettings>
-#include <QSpontaneKeyEvent>
-#include <QTemporaryDir>
-#include <QTimer>
 #include <QWheelEvent>
 #include <QWindow>
 #include <QtTest>
 
 #include <functional>
 #include <memory>
+
+using support::comboItems;
+using support::pressCloseBox;
+using support::select;
 
 namespace {
 
@@ -36,24 +38,6 @@ const QString CrLf = QStringLiteral("\r\n");
 QWidget *asWidget(QWidget *widget)
 {
     return widget;
-}
-
-QStringList comboItems(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
-}
-
-// What the window system does when the user presses the close box: a spontaneous close event
-// to the widget's native window. QWidget::close() and QWindow::close() both count as the
-// program's own close, and QCoreApplication::sendEvent() would clear the spontaneous flag.
-void pressCloseBox(QWidget *window)
-{
-    QCloseEvent event;
-    QSpontaneKeyEvent::setSpontaneous(&event);
-    QCoreApplication::instance()->notify(window->windowHandle(), &event);
 }
 
 // The user opens the drop-down list, moves to the item and presses Enter.
@@ -65,22 +49,12 @@ void chooseShortText(QComboBox *box, int row)
     QTest::keyClick(view, Qt::Key_Return);
 }
 
-void selectInBody(QPlainTextEdit *box, int start, int length)
-{
-    QTextCursor cursor = box->textCursor();
-    cursor.setPosition(start);
-    cursor.setPosition(start + length, QTextCursor::KeepAnchor);
-    box->setTextCursor(cursor);
-}
-
 } // namespace
 
 class TestMini : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
 
     void miniWindowIsLaidOutAsDesigned();
     void openingCopiesTheBodyAndTheShortTexts();
@@ -94,32 +68,10 @@ private slots:
     void systemEndWithThePickerOpenOverTheMiniWindow();
 
 private:
-    std::unique_ptr<Tesserin> makeMain(const QStringList &shortTexts = {});
     frmMini *openMini(Tesserin &w);
-    QString stored(const QString &key) const;
-    bool isStored(const QString &key) const;
 
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_ini;
+    support::TempStore m_store;
 };
-
-void TestMini::initTestCase()
-{
-    // The hidden or closed main window must not end the test program.
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
-void TestMini::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_ini = m_dir->filePath(QStringLiteral("store.ini"));
-}
-
-std::unique_ptr<Tesserin> TestMini::makeMain(const QStringList &shortTexts)
-{
-    return fixture::shownMain(m_ini, shortTexts);
-}
 
 // Presses "小さくする" and returns the mini window it opened.
 frmMini *TestMini::openMini(Tesserin &w)
@@ -131,21 +83,9 @@ frmMini *TestMini::openMini(Tesserin &w)
     return mini;
 }
 
-QString TestMini::stored(const QString &key) const
-{
-    QSettings s(m_ini, QSettings::IniFormat);
-    return s.value(key).toString();
-}
-
-bool TestMini::isStored(const QString &key) const
-{
-    QSettings s(m_ini, QSettings::IniFormat);
-    return s.contains(key);
-}
-
 void TestMini::miniWindowIsLaidOutAsDesigned()
 {
-    auto w = makeMain({QStringLiteral("a")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a")});
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
     QVERIFY(!w->isVisible());
@@ -231,7 +171,7 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
 
 void TestMini::openingCopiesTheBodyAndTheShortTexts()
 {
-    auto w = makeMain();
+    auto w = support::shownMain(m_store.path());
     // Empty body, empty list.
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
@@ -243,16 +183,15 @@ void TestMini::openingCopiesTheBodyAndTheShortTexts()
     // A short text registered in the main window is in the next mini window's list.
     const QString body = QStringLiteral("  first\r\n\r\n\tsecond  \r\n\r\n");
     platform::setBodyText(w->Doc1, body);
-    QTimer::singleShot(0, w.get(), [] {
-        if (auto *dlg = qobject_cast<frmFace *>(QApplication::activeModalWidget())) {
-            for (const QString &text : {QStringLiteral("x"), QStringLiteral("よろしく")}) {
-                dlg->Text1->setText(text);
-                dlg->Command1->click();
-            }
-            dlg->Command3->click();
+    const auto registered = support::onModal<frmFace>([](frmFace &dlg) {
+        for (const QString &text : {QStringLiteral("x"), QStringLiteral("よろしく")}) {
+            dlg.Text1->setText(text);
+            dlg.Command1->click();
         }
+        dlg.Command3->click();
     });
     w->FaceSet->trigger();
+    QVERIFY(registered->seen && !registered->leftOpen);
     const QStringList shortTexts{QStringLiteral("x"), QStringLiteral("よろしく")};
     QCOMPARE(comboItems(w->FaceIcon), shortTexts);
 
@@ -283,13 +222,14 @@ void TestMini::openingCopiesTheBodyAndTheShortTexts()
 
 void TestMini::shortTextsGoInAtTheCaret()
 {
-    auto w = makeMain({QStringLiteral("(ry"), QStringLiteral("ｷﾀ━"), QStringLiteral("乙")});
+    auto w = support::shownMain(
+        m_store.path(), {QStringLiteral("(ry"), QStringLiteral("ｷﾀ━"), QStringLiteral("乙")});
     platform::setBodyText(w->Doc1, QStringLiteral("hello world"));
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
 
     // A selection is replaced; the caret then stands after the inserted text.
-    selectInBody(mini->Doc, 6, 5);
+    select(mini->Doc, 6, 5);
     mini->FaceIcon->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), asWidget(mini->FaceIcon));
     chooseShortText(mini->FaceIcon, 2);
@@ -305,9 +245,7 @@ void TestMini::shortTextsGoInAtTheCaret()
     QCOMPARE(mini->FaceIcon->currentIndex(), -1);
 
     // At the caret in the middle of a line, without a selection.
-    QTextCursor cursor = mini->Doc->textCursor();
-    cursor.setPosition(5);
-    mini->Doc->setTextCursor(cursor);
+    select(mini->Doc, 5, 0);
     chooseShortText(mini->FaceIcon, 1);
     QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("helloｷﾀ━ 乙(ry(ry"));
     QCOMPARE(mini->Doc->textCursor().position(), 8);
@@ -332,7 +270,7 @@ void TestMini::shortTextsGoInAtTheCaret()
 
 void TestMini::copyPutsTheBodyOnTheClipboardUnchanged()
 {
-    auto w = makeMain();
+    auto w = support::shownMain(m_store.path());
     const QString body = QStringLiteral("  leading and trailing  \r\n\r\n  second line \r\n\r\n ");
     platform::setBodyText(w->Doc1, body);
     QPointer<frmMini> mini = openMini(*w);
@@ -365,24 +303,20 @@ void TestMini::copyPutsTheBodyOnTheClipboardUnchanged()
 
 void TestMini::emoticonButtonOpensThePickerOnDoc()
 {
-    auto w = makeMain();
+    auto w = support::shownMain(m_store.path());
     platform::setBodyText(w->Doc1, QStringLiteral("body"));
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
 
-    bool seen = false;
     QPlainTextEdit *target = nullptr;
     QWindow *over = nullptr;
-    QTimer::singleShot(0, mini, [&] {
-        if (auto *picker = qobject_cast<GetFace *>(QApplication::activeModalWidget())) {
-            seen = true;
-            target = picker->tgt;
-            over = picker->windowHandle()->transientParent();
-            picker->close();
-        }
+    const auto shown = support::onModal<GetFace>([&](GetFace &picker) {
+        target = picker.tgt;
+        over = picker.windowHandle()->transientParent();
+        picker.close();
     });
     QTest::mouseClick(mini->Command3, Qt::LeftButton);
-    QVERIFY(seen);
+    QVERIFY(shown->seen);
     QCOMPARE(target, mini->Doc);
     QCOMPARE(over, mini->windowHandle());
     // Closed without a choice: the body is as it was and the mini window stays.
@@ -392,12 +326,10 @@ void TestMini::emoticonButtonOpensThePickerOnDoc()
     QVERIFY(!w->isVisible());
 
     // A choice goes into the mini window's text at its caret, not into the hidden body.
-    QTextCursor caret = mini->Doc->textCursor();
-    caret.setPosition(2);
-    mini->Doc->setTextCursor(caret);
-    fixture::onModal([](QWidget *modal) {
-        auto *text = modal->findChild<QLineEdit *>(QStringLiteral("facetext"));
-        auto *select = modal->findChild<QPushButton *>(QStringLiteral("SelectBtn"));
+    select(mini->Doc, 2, 0);
+    support::onModal<GetFace>([](GetFace &picker) {
+        auto *text = picker.findChild<QLineEdit *>(QStringLiteral("facetext"));
+        auto *select = picker.findChild<QPushButton *>(QStringLiteral("SelectBtn"));
         QVERIFY(text && select);
         QTest::sendKeyEvent(QTest::Click, text, Qt::Key_unknown, QStringLiteral("(・∀・)"),
                             Qt::NoModifier);
@@ -414,7 +346,7 @@ void TestMini::emoticonButtonOpensThePickerOnDoc()
 
 void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
 {
-    auto w = makeMain({QStringLiteral("s1"), QStringLiteral("s2")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("s1"), QStringLiteral("s2")});
     w->Info[0]->setText(QStringLiteral("handle"));
     w->Info[2]->setText(QStringLiteral("http://example.org/"));
     w->LockText->trigger();
@@ -426,7 +358,7 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
     QVERIFY(!w->isVisible());
-    QVERIFY(!isStored(QStringLiteral("Data/str2"))); // hiding saves nothing
+    QVERIFY(!m_store.has(QStringLiteral("Data/str2"))); // hiding saves nothing
 
     mini->Doc->moveCursor(QTextCursor::End);
     mini->Doc->setFocus();
@@ -446,7 +378,7 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QVERIFY(w->LockText->isChecked());
     QVERIFY(w->Info[0]->isReadOnly());
     QCOMPARE(comboItems(w->FaceIcon), (QStringList{QStringLiteral("s1"), QStringLiteral("s2")}));
-    QVERIFY(!isStored(QStringLiteral("Data/str2")));
+    QVERIFY(!m_store.has(QStringLiteral("Data/str2")));
 
     // Pressing "小さくする" again shows the body as it was left.
     mini = openMini(*w);
@@ -462,13 +394,13 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body two\r\nmore "));
     QTest::mouseClick(w->Command1, Qt::LeftButton); // おわり
     QVERIFY(!w->isVisible());
-    QCOMPARE(stored(QStringLiteral("Data/str2")), QStringLiteral("body two\r\nmore\r\n"));
-    QCOMPARE(stored(QStringLiteral("Data/str1")), QString());
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str2")), QStringLiteral("body two\r\nmore\r\n"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str1")), QString());
 }
 
 void TestMini::programClosesAreNotTheCloseBox()
 {
-    auto w = makeMain();
+    auto w = support::shownMain(m_store.path());
     platform::setBodyText(w->Doc1, QStringLiteral("one"));
 
     // QWidget::close() from the program: the body goes back and the main window returns.
@@ -488,12 +420,12 @@ void TestMini::programClosesAreNotTheCloseBox()
     QTRY_VERIFY(mini.isNull());
     QVERIFY(w->isVisible());
     QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("three"));
-    QVERIFY(!isStored(QStringLiteral("Data/str1")));
+    QVERIFY(!m_store.has(QStringLiteral("Data/str1")));
 }
 
 void TestMini::closeBoxHandsTheBodyBackAndSaves()
 {
-    auto w = makeMain({QStringLiteral("keep")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("keep")});
     w->Doc0->setText(QStringLiteral(" title "));
     QTest::mouseClick(w->DocSelect[2], Qt::LeftButton);
     w->Doc0->setText(QStringLiteral("third"));
@@ -509,21 +441,21 @@ void TestMini::closeBoxHandsTheBodyBackAndSaves()
     QCOMPARE(platform::bodyText(w->Doc1),
              QStringLiteral("  edited in the mini window \r\n\r\n\r\n"));
     // Finished: the line breaks at the end go; the space before them is not at an end.
-    QCOMPARE(stored(QStringLiteral("Data/str3")), QStringLiteral("edited in the mini window \r\n"));
-    QCOMPARE(stored(QStringLiteral("Data/Title3")), QStringLiteral("third"));
-    QCOMPARE(stored(QStringLiteral("Data/Title1")), QStringLiteral(" title "));
-    QCOMPARE(stored(QStringLiteral("Data/tanbun0")), QStringLiteral("keep"));
-    QCOMPARE(stored(QStringLiteral("Setting/Lock")), QStringLiteral("unlock"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str3")),
+             QStringLiteral("edited in the mini window \r\n"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/Title3")), QStringLiteral("third"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/Title1")), QStringLiteral(" title "));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/tanbun0")), QStringLiteral("keep"));
+    QCOMPARE(m_store.stored(QStringLiteral("Setting/Lock")), QStringLiteral("unlock"));
 
     // The next start finds the edited body in slot "③".
-    const QString path = m_ini;
-    Tesserin again([path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); });
+    Tesserin again(m_store.factory());
     QCOMPARE(again.slotBody(2), QStringLiteral("edited in the mini window \r\n"));
 }
 
 void TestMini::systemEndSavesTheMiniText()
 {
-    auto w = makeMain();
+    auto w = support::shownMain(m_store.path());
     platform::setBodyText(w->Doc1, QStringLiteral("before"));
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
@@ -531,32 +463,27 @@ void TestMini::systemEndSavesTheMiniText()
 
     w->systemClose();
     QTRY_VERIFY(mini.isNull());
-    QTRY_VERIFY(isStored(QStringLiteral("Data/str1")));
+    QTRY_VERIFY(m_store.has(QStringLiteral("Data/str1")));
     QVERIFY(!w->isVisible());
-    QCOMPARE(stored(QStringLiteral("Data/str1")), QStringLiteral("typed in the mini window\r\n"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str1")),
+             QStringLiteral("typed in the mini window\r\n"));
 }
 
 void TestMini::systemEndWithThePickerOpenOverTheMiniWindow()
 {
-    auto w = makeMain();
+    auto w = support::shownMain(m_store.path());
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
     platform::setBodyText(mini->Doc, QStringLiteral("mid-pick"));
 
-    bool seen = false;
-    QTimer::singleShot(0, mini, [&] {
-        if (qobject_cast<GetFace *>(QApplication::activeModalWidget())) {
-            seen = true;
-            w->systemClose();
-        }
-    });
+    const auto picked = support::onModal<GetFace>([&](GetFace &) { w->systemClose(); });
     QTest::mouseClick(mini->Command3, Qt::LeftButton); // returns once the picker has closed
-    QVERIFY(seen);
+    QVERIFY(picked->seen && !picked->leftOpen);
     QCOMPARE(QApplication::activeModalWidget(), nullptr);
     QTRY_VERIFY(mini.isNull());
-    QTRY_VERIFY(isStored(QStringLiteral("Data/str1")));
+    QTRY_VERIFY(m_store.has(QStringLiteral("Data/str1")));
     QVERIFY(!w->isVisible());
-    QCOMPARE(stored(QStringLiteral("Data/str1")), QStringLiteral("mid-pick\r\n"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str1")), QStringLiteral("mid-pick\r\n"));
 }
 
 QTEST_MAIN(TestMini)

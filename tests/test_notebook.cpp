@@ -1,5 +1,6 @@
-#include "NotebookFixture.h"
+#include "Support.h"
 
+#include "faces/GetFace.h"
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
 #include "platform/BodyText.h"
@@ -9,6 +10,7 @@
 #include "platform/Look.h"
 #include "platform/SystemEnd.h"
 #include "platform/UiLanguage.h"
+#include "shorttext/frmFace.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -31,27 +33,13 @@
 
 #include <csignal>
 
-using fixture::answerNextQuestion;
-using fixture::iniStore;
+using support::answerNextQuestion;
+using support::clipboardText;
+using support::iniStore;
+using support::putClipboard;
 
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
-
-QString clipboardText()
-{
-    return QGuiApplication::clipboard()->text();
-}
-
-void putClipboard(const QString &text)
-{
-    QGuiApplication::clipboard()->setText(text);
-}
-
-QString stored(const QString &iniPath, const QString &key)
-{
-    QSettings s(iniPath, QSettings::IniFormat);
-    return s.value(key).toString();
-}
 
 // The open pop-up menu's command whose caption is Qt's own (translated or not) for a line edit.
 QAction *lineEditMenuAction(const char *qtCaption)
@@ -96,14 +84,11 @@ class TestNotebook : public QObject
 {
     Q_OBJECT
 private slots:
-    void init();
     void cleanup();
 
     void finishTextRules();
     void storeLayoutAndBounds();
     void storeRoundTripsAwkwardTexts();
-    void onePassIniWriterReadsBackThroughQt();
-    void realConstructorUsesPerUserStore();
     void layoutMatchesTheTables();
     void menusAndShortcuts();
     void tabOrderSkipsButtons();
@@ -119,24 +104,14 @@ private slots:
     void focusReturnsToBodyOnlyWhenItShould();
     void closeSavesEverything();
     void unwritableStoreIsNotASilentLoss();
-    void systemEndSavesDrafts();
-    void instanceLockAdmitsOneAndSurvivesCrash();
     void everyControlHasAnAccessibleName();
     void readableUnderADarkPalette();
     // Last: it installs Qt's translation and the font for the rest of the program.
     void qtMenusInJapaneseAndTheProgramFont();
 
 private:
-    QTemporaryDir m_dir;
-    QString m_ini;
+    support::TempStore m_store;
 };
-
-void TestNotebook::init()
-{
-    QVERIFY(m_dir.isValid());
-    m_ini = m_dir.filePath(QStringLiteral("store-%1.ini").arg(QTest::currentTestFunction()));
-    QFile::remove(m_ini);
-}
 
 void TestNotebook::cleanup()
 {
@@ -174,7 +149,7 @@ void TestNotebook::finishTextRules()
 void TestNotebook::storeLayoutAndBounds()
 {
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         NotebookTexts t;
         t.SlotBody = {QStringLiteral("  abc\r\n\r\n\r\n "), QString(), QStringLiteral("x")};
         t.SlotTitle = {QStringLiteral(" t1 "), QStringLiteral("t2"), QStringLiteral("t3")};
@@ -186,7 +161,7 @@ void TestNotebook::storeLayoutAndBounds()
         s.setValue(QStringLiteral("Data/tanbun5"), QStringLiteral("old5"));
         store::write(s, t);
     }
-    QSettings s(m_ini, QSettings::IniFormat);
+    QSettings s(m_store.path(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Data/str1")).toString(), QStringLiteral("abc\r\n"));
     QCOMPARE(s.value(QStringLiteral("Data/str2")).toString(), QString());
     QCOMPARE(s.value(QStringLiteral("Data/str3")).toString(), QStringLiteral("x\r\n"));
@@ -254,11 +229,11 @@ void TestNotebook::storeRoundTripsAwkwardTexts()
 
     // Through Qt's own writer (the registry's path) and through the program's one-pass writer.
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         store::write(s, t);
     }
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         const NotebookTexts back = store::read(s);
         QCOMPARE(back.SlotTitle, t.SlotTitle);
         QCOMPARE(back.Info, t.Info);
@@ -268,7 +243,7 @@ void TestNotebook::storeRoundTripsAwkwardTexts()
 
     const QString big = QString(1024 * 1024 / 8, QChar(u'字')).repeated(8);
     t.SlotBody[2] = FinishText(big + CrLf + QStringLiteral("\t\"") + big);
-    const QString other = m_dir.filePath(QStringLiteral("awkward-one-pass.ini"));
+    const QString other = m_store.file(QStringLiteral("awkward-one-pass.ini"));
     {
         QSettings s(other, QSettings::IniFormat);
         QVERIFY(store::save(s, t));
@@ -281,194 +256,102 @@ void TestNotebook::storeRoundTripsAwkwardTexts()
     QCOMPARE(back.shortTexts, t.shortTexts);
 }
 
-void TestNotebook::onePassIniWriterReadsBackThroughQt()
-{
-    // Whatever the one-pass writer puts in the file, QSettings must read back exactly. U+FEFF
-    // and the control characters take hex escapes, so hex digits and spaces around them matter.
-    const QList<QChar> alphabet{
-        u'a',  u'Z',  u'0',      u'9',      u' ',    u';',      u',',      u'=',      u'"',
-        u'\\', u'@',  u'#',      u'[',      u']',    u'%',      u'/',      u'\t',     u'\r',
-        u'\n', u'\'', u'x',      u'日',     u'ｱ',    u'\u3000', u'\u00a0', u'\u2028', u'\u007f',
-        u'é',  u'F',  u'\ufeff', u'\ufeff', u'\x01', u'\x1f',   u'\0',     u'\xd800', u'\xdc00'};
-    const auto readBack = [](QString v) {
-        // UTF-8 cannot carry a lone surrogate: it comes back as U+FFFD.
-        for (qsizetype i = 0; i < v.size(); ++i) {
-            if (v[i].isHighSurrogate() && i + 1 < v.size() && v[i + 1].isLowSurrogate())
-                ++i;
-            else if (v[i].isSurrogate())
-                v[i] = QChar::ReplacementCharacter;
-        }
-        return v;
-    };
-    QRandomGenerator rng(20261208);
-    for (int round = 0; round < 60; ++round) {
-        const QString path = m_dir.filePath(QStringLiteral("onepass-%1.ini").arg(round));
-        {
-            // Keys the program does not write, a stale tail of the short-text list, and values
-            // only Qt spells (a list, an unusual key name).
-            QSettings before(path, QSettings::IniFormat);
-            before.setValue(QStringLiteral("Data/tanbun900"), QStringLiteral("stale, old"));
-            before.setValue(QStringLiteral("Other/note"), QStringLiteral(" hand written "));
-            before.setValue(QStringLiteral("toplevel"), QStringLiteral("@x"));
-            before.setValue(QStringLiteral("Data/list"), QStringList{"a", "b"});
-            before.setValue(QStringLiteral("Data/odd key"), QStringLiteral("\ufeffodd"));
-        }
-        QList<std::pair<QString, QString>> values;
-        for (int k = 0; k < 40; ++k) {
-            QString v;
-            const int len = int(rng.bounded(12));
-            for (int i = 0; i < len; ++i)
-                v += alphabet[int(rng.bounded(alphabet.size()))];
-            if (rng.bounded(8) == 0)
-                v += QStringLiteral("😀");
-            values.append({QStringLiteral("Data/k%1").arg(k), v});
-        }
-        values.append({QStringLiteral("Setting/Lock"), QStringLiteral("lock")});
-        {
-            QSettings settings(path, QSettings::IniFormat);
-            QCOMPARE(platform::writeIniStrings(settings, values), std::optional<bool>(true));
-        }
-        QSettings after(path, QSettings::IniFormat);
-        for (const auto &[key, value] : values)
-            QCOMPARE(after.value(key).toString(), readBack(value));
-        QCOMPARE(after.value(QStringLiteral("Data/tanbun900")).toString(),
-                 QStringLiteral("stale, old"));
-        QCOMPARE(after.value(QStringLiteral("Other/note")).toString(),
-                 QStringLiteral(" hand written "));
-        QCOMPARE(after.value(QStringLiteral("toplevel")).toString(), QStringLiteral("@x"));
-        QCOMPARE(after.value(QStringLiteral("Data/list")).toStringList(), QStringList({"a", "b"}));
-        QCOMPARE(after.allKeys().size(), values.size() + 5);
-    }
-}
-
-void TestNotebook::realConstructorUsesPerUserStore()
-{
-    QTemporaryDir config;
-    const QByteArray old = qgetenv("XDG_CONFIG_HOME");
-    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
-    {
-        Tesserin w;
-        QVERIFY(w.Info[0]->text().isEmpty());
-        QCOMPARE(w.FaceIcon->count(), 0);
-        QVERIFY(!w.LockText->isChecked());
-        QCOMPARE(w.currentSlot(), short(0));
-        QVERIFY(w.DocSelect[0]->isChecked());
-        w.Info[0]->setText(QStringLiteral("名無しさん"));
-        w.Doc0->setText(QStringLiteral("Re: テスト"));
-        platform::setBodyText(w.Doc1, QStringLiteral("本文です"));
-        w.close();
-    }
-    const QString file = config.filePath(QStringLiteral("Tesserin/Tesserin.conf"));
-    QVERIFY2(QFile::exists(file), qPrintable(file));
-    QCOMPARE(stored(file, QStringLiteral("Data/str1")), QStringLiteral("本文です\r\n"));
-    {
-        Tesserin again;
-        QCOMPARE(again.Info[0]->text(), QStringLiteral("名無しさん"));
-        QCOMPARE(again.Doc0->text(), QStringLiteral("Re: テスト"));
-        QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("本文です\r\n"));
-        again.close();
-    }
-    qputenv("XDG_CONFIG_HOME", old);
-}
-
 void TestNotebook::layoutMatchesTheTables()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    QCOMPARE(w.windowTitle(), QStringLiteral("Quillora"));
-    QWidget *client = w.centralWidget();
+    auto w = support::shownMain(m_store.path());
+    QCOMPARE(w->windowTitle(), QStringLiteral("Quillora"));
+    QWidget *client = w->centralWidget();
     QCOMPARE(client->size(), QSize(522, 344));
     QCOMPARE(client->palette().color(QPalette::Window), QColor(0, 128, 128));
     // Enlarged, the window is teal around the controls; smaller, the controls stay put.
-    const QRect bodyPlace = w.Doc1->geometry();
-    w.resize(w.size() + QSize(200, 150));
+    const QRect bodyPlace = w->Doc1->geometry();
+    w->resize(w->size() + QSize(200, 150));
     QTRY_COMPARE(client->size(), QSize(722, 494));
-    const QImage shot = w.grab().toImage();
+    const QImage shot = w->grab().toImage();
     QCOMPARE(shot.pixelColor(shot.width() - 3, shot.height() - 3), QColor(0, 128, 128));
-    QCOMPARE(w.Doc1->geometry(), bodyPlace);
-    w.resize(300, 200);
+    QCOMPARE(w->Doc1->geometry(), bodyPlace);
+    w->resize(300, 200);
     QTRY_COMPARE(client->width(), 300);
-    QCOMPARE(w.Doc1->geometry(), bodyPlace);
-    QVERIFY(!w.windowIcon().isNull());
-    QVERIFY(w.windowFlags() & Qt::WindowMaximizeButtonHint);
-    QVERIFY(w.windowFlags() & Qt::WindowMinimizeButtonHint);
-    QVERIFY(w.maximumSize().width() > 522); // an ordinary sizable frame
+    QCOMPARE(w->Doc1->geometry(), bodyPlace);
+    QVERIFY(!w->windowIcon().isNull());
+    QVERIFY(w->windowFlags() & Qt::WindowMaximizeButtonHint);
+    QVERIFY(w->windowFlags() & Qt::WindowMinimizeButtonHint);
+    QVERIFY(w->maximumSize().width() > 522); // an ordinary sizable frame
 
-    QCOMPARE(w.Info[0]->geometry(), QRect(105, 12, 342, 19));
-    QCOMPARE(w.Info[1]->geometry(), QRect(105, 39, 342, 19));
-    QCOMPARE(w.Info[2]->geometry(), QRect(105, 65, 342, 19));
-    QCOMPARE(w.Doc0->geometry(), QRect(105, 92, 342, 19));
-    QCOMPARE(w.Doc1->geometry(), QRect(105, 120, 342, 147));
-    QCOMPARE(w.Label1[0]->geometry(), QRect(18, 14, 81, 20));
-    QCOMPARE(w.Label1[1]->geometry(), QRect(18, 41, 81, 20));
-    QCOMPARE(w.Label1[2]->geometry(), QRect(18, 68, 81, 20));
-    QCOMPARE(w.Label1[3]->geometry(), QRect(17, 95, 81, 20));
-    QCOMPARE(w.Label1[4]->geometry(), QRect(17, 127, 81, 20));
-    QCOMPARE(w.Command3[0]->geometry(), QRect(456, 12, 53, 19));
-    QCOMPARE(w.Command3[2]->geometry(), QRect(456, 65, 53, 19));
-    QCOMPARE(w.Command3[3]->geometry(), QRect(455, 92, 53, 19));
-    QCOMPARE(w.Command3[4]->geometry(), QRect(455, 170, 53, 36));
-    QCOMPARE(w.Command2->geometry(), QRect(455, 238, 53, 25));
-    QCOMPARE(w.FaceIcon->geometry(), QRect(107, 275, 115, 20));
-    QCOMPARE(w.facebtn->geometry(), QRect(225, 275, 33, 23));
-    QCOMPARE(w.DocSelect[0]->geometry(), QRect(266, 278, 55, 20));
-    QCOMPARE(w.DocSelect[1]->geometry(), QRect(329, 278, 55, 20));
-    QCOMPARE(w.DocSelect[2]->geometry(), QRect(394, 278, 55, 20));
-    QCOMPARE(w.SiteLink->geometry(), QRect(65, 307, 94, 31));
-    QCOMPARE(w.Command1->geometry(), QRect(221, 308, 81, 31));
-    QCOMPARE(w.Command4->geometry(), QRect(377, 308, 81, 31));
+    QCOMPARE(w->Info[0]->geometry(), QRect(105, 12, 342, 19));
+    QCOMPARE(w->Info[1]->geometry(), QRect(105, 39, 342, 19));
+    QCOMPARE(w->Info[2]->geometry(), QRect(105, 65, 342, 19));
+    QCOMPARE(w->Doc0->geometry(), QRect(105, 92, 342, 19));
+    QCOMPARE(w->Doc1->geometry(), QRect(105, 120, 342, 147));
+    QCOMPARE(w->Label1[0]->geometry(), QRect(18, 14, 81, 20));
+    QCOMPARE(w->Label1[1]->geometry(), QRect(18, 41, 81, 20));
+    QCOMPARE(w->Label1[2]->geometry(), QRect(18, 68, 81, 20));
+    QCOMPARE(w->Label1[3]->geometry(), QRect(17, 95, 81, 20));
+    QCOMPARE(w->Label1[4]->geometry(), QRect(17, 127, 81, 20));
+    QCOMPARE(w->Command3[0]->geometry(), QRect(456, 12, 53, 19));
+    QCOMPARE(w->Command3[2]->geometry(), QRect(456, 65, 53, 19));
+    QCOMPARE(w->Command3[3]->geometry(), QRect(455, 92, 53, 19));
+    QCOMPARE(w->Command3[4]->geometry(), QRect(455, 170, 53, 36));
+    QCOMPARE(w->Command2->geometry(), QRect(455, 238, 53, 25));
+    QCOMPARE(w->FaceIcon->geometry(), QRect(107, 275, 115, 20));
+    QCOMPARE(w->facebtn->geometry(), QRect(225, 275, 33, 23));
+    QCOMPARE(w->DocSelect[0]->geometry(), QRect(266, 278, 55, 20));
+    QCOMPARE(w->DocSelect[1]->geometry(), QRect(329, 278, 55, 20));
+    QCOMPARE(w->DocSelect[2]->geometry(), QRect(394, 278, 55, 20));
+    QCOMPARE(w->SiteLink->geometry(), QRect(65, 307, 94, 31));
+    QCOMPARE(w->Command1->geometry(), QRect(221, 308, 81, 31));
+    QCOMPARE(w->Command4->geometry(), QRect(377, 308, 81, 31));
 
     const QStringList labels{"ハンドル：", "メールアドレス：", "URL(Open)：", "タイトル：",
                              "本文："};
     for (int i = 0; i < 5; ++i) {
-        QCOMPARE(w.Label1[i]->text(), labels[i]);
+        QCOMPARE(w->Label1[i]->text(), labels[i]);
         const QColor expected = i == 2 ? QColor(255, 192, 255) : QColor(255, 255, 192);
-        QCOMPARE(w.Label1[i]->palette().color(QPalette::WindowText), expected);
-        QVERIFY(!w.Label1[i]->autoFillBackground());
+        QCOMPARE(w->Label1[i]->palette().color(QPalette::WindowText), expected);
+        QVERIFY(!w->Label1[i]->autoFillBackground());
         // Every caption fits its label in the program's font.
-        QVERIFY2(QFontMetrics(w.Label1[i]->font()).horizontalAdvance(labels[i]) <= 81,
+        QVERIFY2(QFontMetrics(w->Label1[i]->font()).horizontalAdvance(labels[i]) <= 81,
                  qPrintable(labels[i]));
-        QCOMPARE(w.Command3[i]->text(), QStringLiteral("コピー"));
-        QCOMPARE(w.Command3[i]->palette().color(QPalette::Button), QColor(255, 255, 128));
+        QCOMPARE(w->Command3[i]->text(), QStringLiteral("コピー"));
+        QCOMPARE(w->Command3[i]->palette().color(QPalette::Button), QColor(255, 255, 128));
     }
-    QCOMPARE(w.Doc1->palette().color(QPalette::Base), QColor(255, 255, 192));
-    QCOMPARE(w.Doc1->lineWrapMode(), QPlainTextEdit::NoWrap);
-    QCOMPARE(w.Doc1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(w.Doc1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
-    QCOMPARE(w.Command2->text(), QStringLiteral("クリア"));
-    QCOMPARE(w.Command2->palette().color(QPalette::Button), QColor(192, 255, 192));
-    QCOMPARE(w.facebtn->text(), QStringLiteral("(^o^)"));
-    QCOMPARE(w.facebtn->palette().color(QPalette::Button), QColor(255, 192, 255));
+    QCOMPARE(w->Doc1->palette().color(QPalette::Base), QColor(255, 255, 192));
+    QCOMPARE(w->Doc1->lineWrapMode(), QPlainTextEdit::NoWrap);
+    QCOMPARE(w->Doc1->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(w->Doc1->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
+    QCOMPARE(w->Command2->text(), QStringLiteral("クリア"));
+    QCOMPARE(w->Command2->palette().color(QPalette::Button), QColor(192, 255, 192));
+    QCOMPARE(w->facebtn->text(), QStringLiteral("(^o^)"));
+    QCOMPARE(w->facebtn->palette().color(QPalette::Button), QColor(255, 192, 255));
     const QStringList slotCaptions{"①", "②", "③"};
     for (int i = 0; i < 3; ++i) {
-        QCOMPARE(w.DocSelect[i]->text(), slotCaptions[i]);
-        QVERIFY(w.DocSelect[i]->isCheckable());
-        QCOMPARE(w.DocSelect[i]->palette().color(QPalette::Button), QColor(192, 255, 192));
+        QCOMPARE(w->DocSelect[i]->text(), slotCaptions[i]);
+        QVERIFY(w->DocSelect[i]->isCheckable());
+        QCOMPARE(w->DocSelect[i]->palette().color(QPalette::Button), QColor(192, 255, 192));
     }
-    QCOMPARE(w.SiteLink->text(), QStringLiteral("Brookfen"));
-    QCOMPARE(w.Command1->text(), QStringLiteral("おわり"));
-    QCOMPARE(w.Command4->text(), QStringLiteral("小さくする"));
-    for (QPushButton *b : {w.SiteLink, w.Command1, w.Command4})
+    QCOMPARE(w->SiteLink->text(), QStringLiteral("Brookfen"));
+    QCOMPARE(w->Command1->text(), QStringLiteral("おわり"));
+    QCOMPARE(w->Command4->text(), QStringLiteral("小さくする"));
+    for (QPushButton *b : {w->SiteLink, w->Command1, w->Command4})
         QCOMPARE(b->palette().color(QPalette::Button), QColor(255, 224, 192));
     // The style sheet is what really paints the colour on every style.
-    QVERIFY(w.Command1->styleSheet().contains(QColor(255, 224, 192).name()));
+    QVERIFY(w->Command1->styleSheet().contains(QColor(255, 224, 192).name()));
 
     // No length limit in any box.
     const QString longText(40000, QLatin1Char('x'));
-    for (QLineEdit *box : {w.Info[0], w.Info[1], w.Info[2], w.Doc0}) {
+    for (QLineEdit *box : {w->Info[0], w->Info[1], w->Info[2], w->Doc0}) {
         box->setText(longText);
         QCOMPARE(box->text().size(), longText.size());
     }
 
     // The layout is fixed: a bigger window moves nothing.
-    w.resize(900, 700);
-    QCOMPARE(w.Doc1->geometry(), QRect(105, 120, 342, 147));
+    w->resize(900, 700);
+    QCOMPARE(w->Doc1->geometry(), QRect(105, 120, 342, 147));
 }
 
 void TestNotebook::menusAndShortcuts()
 {
-    Tesserin w(iniStore(m_ini));
+    Tesserin w(iniStore(m_store.path()));
     const QList<QAction *> top = w.menuBar()->actions();
     QCOMPARE(top.size(), 3);
     QCOMPARE(top[0]->text(), QStringLiteral("機能"));
@@ -493,168 +376,159 @@ void TestNotebook::menusAndShortcuts()
 
 void TestNotebook::tabOrderSkipsButtons()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    platform::setBodyText(w.Doc1, QStringLiteral("body"));
-    w.Info[0]->setFocus();
-    const QList<QWidget *> expected{w.Info[1], w.Info[2],  w.Doc0,     w.Doc1,   w.FaceIcon,
-                                    w.facebtn, w.SiteLink, w.Command4, w.Info[0]};
+    auto w = support::shownMain(m_store.path());
+    platform::setBodyText(w->Doc1, QStringLiteral("body"));
+    w->Info[0]->setFocus();
+    const QList<QWidget *> expected{w->Info[1], w->Info[2],  w->Doc0,     w->Doc1,   w->FaceIcon,
+                                    w->facebtn, w->SiteLink, w->Command4, w->Info[0]};
     for (QWidget *next : expected) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("body")); // Tab typed nothing
-    for (QPushButton *b :
-         {w.Command3[0], w.Command3[4], w.Command2, w.Command1, w.DocSelect[0], w.DocSelect[2]})
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body")); // Tab typed nothing
+    for (QPushButton *b : {w->Command3[0], w->Command3[4], w->Command2, w->Command1,
+                           w->DocSelect[0], w->DocSelect[2]})
         QVERIFY(!(b->focusPolicy() & Qt::TabFocus));
 }
 
 void TestNotebook::personalDetailsSelectWholeTextOnFocus()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.Info[0]->setText(QStringLiteral("handle"));
-    w.Info[1]->setText(QStringLiteral("mail@example.org"));
-    w.Doc0->setText(QStringLiteral("title"));
-    platform::setBodyText(w.Doc1, QStringLiteral("body text"));
+    auto w = support::shownMain(m_store.path());
+    w->Info[0]->setText(QStringLiteral("handle"));
+    w->Info[1]->setText(QStringLiteral("mail@example.org"));
+    w->Doc0->setText(QStringLiteral("title"));
+    platform::setBodyText(w->Doc1, QStringLiteral("body text"));
 
     // By Tab.
-    w.Info[0]->setFocus();
-    QTest::keyClick(w.Info[0], Qt::Key_Tab);
-    QTRY_COMPARE(w.Info[1]->selectedText(), QStringLiteral("mail@example.org"));
+    w->Info[0]->setFocus();
+    QTest::keyClick(w->Info[0], Qt::Key_Tab);
+    QTRY_COMPARE(w->Info[1]->selectedText(), QStringLiteral("mail@example.org"));
     // By a click in the middle of the text: the selection survives the press.
-    QTest::mouseClick(w.Doc0, Qt::LeftButton, {}, QPoint(10, 9));
-    QTRY_COMPARE(w.Doc0->selectedText(), QStringLiteral("title"));
-    QTest::keyClicks(w.Doc0, QStringLiteral("new"));
-    QCOMPARE(w.Doc0->text(), QStringLiteral("new"));
-    QTest::mouseClick(w.Info[0], Qt::LeftButton, {}, QPoint(30, 9));
-    QTRY_COMPARE(w.Info[0]->selectedText(), QStringLiteral("handle"));
+    QTest::mouseClick(w->Doc0, Qt::LeftButton, {}, QPoint(10, 9));
+    QTRY_COMPARE(w->Doc0->selectedText(), QStringLiteral("title"));
+    QTest::keyClicks(w->Doc0, QStringLiteral("new"));
+    QCOMPARE(w->Doc0->text(), QStringLiteral("new"));
+    QTest::mouseClick(w->Info[0], Qt::LeftButton, {}, QPoint(30, 9));
+    QTRY_COMPARE(w->Info[0]->selectedText(), QStringLiteral("handle"));
     // Read-only boxes select too.
-    w.LockText->trigger();
-    QTest::mouseClick(w.Info[1], Qt::LeftButton, {}, QPoint(30, 9));
-    QTRY_COMPARE(w.Info[1]->selectedText(), QStringLiteral("mail@example.org"));
+    w->LockText->trigger();
+    QTest::mouseClick(w->Info[1], Qt::LeftButton, {}, QPoint(30, 9));
+    QTRY_COMPARE(w->Info[1]->selectedText(), QStringLiteral("mail@example.org"));
     // The body selects nothing.
-    QTest::mouseClick(w.Doc1->viewport(), Qt::LeftButton, {}, QPoint(20, 8));
+    QTest::mouseClick(w->Doc1->viewport(), Qt::LeftButton, {}, QPoint(20, 8));
     QTest::qWait(20);
-    QCOMPARE(w.Doc1->textCursor().hasSelection(), false);
+    QCOMPARE(w->Doc1->textCursor().hasSelection(), false);
 }
 
 void TestNotebook::focusComingBackKeepsTheCaret()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    auto w = support::shownMain(m_store.path());
     putClipboard(QStringLiteral("XYZ"));
 
     // The context menu of the box that has the focus pastes at the caret.
-    w.Doc0->setText(QStringLiteral("hello"));
-    w.Doc0->setFocus(); // the program moving the focus selects
-    QTRY_COMPARE(w.Doc0->selectedText(), QStringLiteral("hello"));
+    w->Doc0->setText(QStringLiteral("hello"));
+    w->Doc0->setFocus(); // the program moving the focus selects
+    QTRY_COMPARE(w->Doc0->selectedText(), QStringLiteral("hello"));
     QCoreApplication::processEvents(); // the selection a click would need is made again
-    w.Doc0->end(false);
-    rightClick(w.Doc0);
+    w->Doc0->end(false);
+    rightClick(w->Doc0);
     clickMenuItem(lineEditMenuAction("&Paste"));
-    QCOMPARE(w.Doc0->text(), QStringLiteral("helloXYZ"));
+    QCOMPARE(w->Doc0->text(), QStringLiteral("helloXYZ"));
     // A right-click on a box without the focus is a move: the paste replaces its text.
-    w.Info[1]->setText(QStringLiteral("old"));
-    rightClick(w.Info[1]);
-    QCOMPARE(QApplication::focusWidget(), w.Info[1]);
+    w->Info[1]->setText(QStringLiteral("old"));
+    rightClick(w->Info[1]);
+    QCOMPARE(QApplication::focusWidget(), w->Info[1]);
     clickMenuItem(lineEditMenuAction("&Paste"));
-    QCOMPARE(w.Info[1]->text(), QStringLiteral("XYZ"));
+    QCOMPARE(w->Info[1]->text(), QStringLiteral("XYZ"));
 
     // A menu of the menu bar leaves the caret where it was.
-    w.Doc0->setText(QStringLiteral("hello"));
-    w.Doc0->setFocus();
-    QTRY_COMPARE(w.Doc0->selectedText(), QStringLiteral("hello"));
+    w->Doc0->setText(QStringLiteral("hello"));
+    w->Doc0->setFocus();
+    QTRY_COMPARE(w->Doc0->selectedText(), QStringLiteral("hello"));
     QCoreApplication::processEvents(); // the selection a click would need is made again
-    w.Doc0->setCursorPosition(2);
-    QTest::mouseClick(w.menuBar(), Qt::LeftButton, {},
-                      w.menuBar()->actionGeometry(w.CopyMenu->menuAction()).center());
-    QTRY_COMPARE(QApplication::activePopupWidget(), w.CopyMenu);
-    clickMenuItem(w.CopyData[3]);
+    w->Doc0->setCursorPosition(2);
+    QTest::mouseClick(w->menuBar(), Qt::LeftButton, {},
+                      w->menuBar()->actionGeometry(w->CopyMenu->menuAction()).center());
+    QTRY_COMPARE(QApplication::activePopupWidget(), w->CopyMenu);
+    clickMenuItem(w->CopyData[3]);
     QCOMPARE(clipboardText(), QStringLiteral("hello"));
     QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("X"));
-    QCOMPARE(w.Doc0->text(), QStringLiteral("heXllo"));
+    QCOMPARE(w->Doc0->text(), QStringLiteral("heXllo"));
 
     // So does another window coming to the front and going again.
-    w.Info[0]->setText(QStringLiteral("name"));
-    w.Info[0]->setFocus();
-    QTRY_COMPARE(w.Info[0]->selectedText(), QStringLiteral("name"));
+    w->Info[0]->setText(QStringLiteral("name"));
+    w->Info[0]->setFocus();
+    QTRY_COMPARE(w->Info[0]->selectedText(), QStringLiteral("name"));
     QCoreApplication::processEvents(); // the selection a click would need is made again
-    w.Info[0]->end(false);
+    w->Info[0]->end(false);
     {
         QWidget other;
         other.show();
         other.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&other));
     }
-    w.activateWindow();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
+    w->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(w.get()));
     QTest::qWait(10);
-    QCOMPARE(QApplication::focusWidget(), w.Info[0]);
-    QTest::keyClicks(w.Info[0], QStringLiteral("Z"));
-    QCOMPARE(w.Info[0]->text(), QStringLiteral("nameZ"));
+    QCOMPARE(QApplication::focusWidget(), w->Info[0]);
+    QTest::keyClicks(w->Info[0], QStringLiteral("Z"));
+    QCOMPARE(w->Info[0]->text(), QStringLiteral("nameZ"));
 }
 
 void TestNotebook::slotSwitchKeepsEveryDraft()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.Info[0]->setText(QStringLiteral("me"));
-    w.Doc0->setText(QStringLiteral("title one"));
-    QTest::keyClicks(w.Doc1, QStringLiteral("body one"));
+    auto w = support::shownMain(m_store.path());
+    w->Info[0]->setText(QStringLiteral("me"));
+    w->Doc0->setText(QStringLiteral("title one"));
+    QTest::keyClicks(w->Doc1, QStringLiteral("body one"));
 
-    QTest::mouseClick(w.DocSelect[1], Qt::LeftButton);
-    QCOMPARE(w.currentSlot(), short(1));
-    QVERIFY(w.DocSelect[1]->isChecked() && !w.DocSelect[0]->isChecked());
-    QCOMPARE(w.Doc0->text(), QString());
-    QCOMPARE(platform::bodyText(w.Doc1), QString());
-    QCOMPARE(w.slotTitle(0), QStringLiteral("title one"));
-    w.Doc0->setText(QStringLiteral("title two"));
-    platform::setBodyText(w.Doc1, QStringLiteral("two\r\nlines"));
+    QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
+    QCOMPARE(w->currentSlot(), short(1));
+    QVERIFY(w->DocSelect[1]->isChecked() && !w->DocSelect[0]->isChecked());
+    QCOMPARE(w->Doc0->text(), QString());
+    QCOMPARE(platform::bodyText(w->Doc1), QString());
+    QCOMPARE(w->slotTitle(0), QStringLiteral("title one"));
+    w->Doc0->setText(QStringLiteral("title two"));
+    platform::setBodyText(w->Doc1, QStringLiteral("two\r\nlines"));
 
-    QTest::mouseClick(w.DocSelect[0], Qt::LeftButton);
-    QCOMPARE(w.Doc0->text(), QStringLiteral("title one"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("body one"));
-    QCOMPARE(w.Info[0]->text(), QStringLiteral("me")); // belongs to no slot
+    QTest::mouseClick(w->DocSelect[0], Qt::LeftButton);
+    QCOMPARE(w->Doc0->text(), QStringLiteral("title one"));
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body one"));
+    QCOMPARE(w->Info[0]->text(), QStringLiteral("me")); // belongs to no slot
 
     // The shown slot again: stored and loaded back unchanged.
-    QTest::keyClicks(w.Doc1, QStringLiteral("!"));
-    QTest::mouseClick(w.DocSelect[0], Qt::LeftButton);
-    QVERIFY(w.DocSelect[0]->isChecked());
-    QCOMPARE(w.slotBody(0), platform::bodyText(w.Doc1));
-    QCOMPARE(w.Doc0->text(), QStringLiteral("title one"));
+    QTest::keyClicks(w->Doc1, QStringLiteral("!"));
+    QTest::mouseClick(w->DocSelect[0], Qt::LeftButton);
+    QVERIFY(w->DocSelect[0]->isChecked());
+    QCOMPARE(w->slotBody(0), platform::bodyText(w->Doc1));
+    QCOMPARE(w->Doc0->text(), QStringLiteral("title one"));
 
-    QTest::mouseClick(w.DocSelect[1], Qt::LeftButton);
-    QCOMPARE(w.Doc0->text(), QStringLiteral("title two"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("two\r\nlines"));
-    QTest::mouseClick(w.DocSelect[2], Qt::LeftButton);
-    QCOMPARE(w.Doc0->text(), QString());
-    w.close();
+    QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
+    QCOMPARE(w->Doc0->text(), QStringLiteral("title two"));
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("two\r\nlines"));
+    QTest::mouseClick(w->DocSelect[2], Qt::LeftButton);
+    QCOMPARE(w->Doc0->text(), QString());
+    w->close();
 
     // Typed in the shown slot without switching: saved into that slot's keys.
-    QCOMPARE(stored(m_ini, "Data/Title2"), QStringLiteral("title two"));
-    QCOMPARE(stored(m_ini, "Data/str2"), QStringLiteral("two\r\nlines\r\n"));
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("!body one\r\n")); // caret was at the start
+    QCOMPARE(m_store.stored("Data/Title2"), QStringLiteral("title two"));
+    QCOMPARE(m_store.stored("Data/str2"), QStringLiteral("two\r\nlines\r\n"));
+    QCOMPARE(m_store.stored("Data/str1"),
+             QStringLiteral("!body one\r\n")); // caret was at the start
 }
 
 void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.Doc0->setText(QStringLiteral("keep title"));
-    w.Info[0]->setText(QStringLiteral("keep handle"));
-    platform::setBodyText(w.Doc1, QStringLiteral("slot one"));
-    QTest::mouseClick(w.DocSelect[1], Qt::LeftButton);
-    platform::setBodyText(w.Doc1, QStringLiteral("slot two"));
+    auto w = support::shownMain(m_store.path());
+    w->Doc0->setText(QStringLiteral("keep title"));
+    w->Info[0]->setText(QStringLiteral("keep handle"));
+    platform::setBodyText(w->Doc1, QStringLiteral("slot one"));
+    QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
+    platform::setBodyText(w->Doc1, QStringLiteral("slot two"));
 
-    fixture::Question q;
+    support::Question q;
     answerNextQuestion(false, &q);
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
     QVERIFY(q.seen);
     QCOMPARE(q.title, QStringLiteral("Tesserin"));
     QCOMPARE(q.text, QStringLiteral("ほんとにクリアしていいの？"));
@@ -662,118 +536,112 @@ void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
     QCOMPARE(q.yesText, QStringLiteral("はい"));
     QCOMPARE(q.noText, QStringLiteral("いいえ"));
     QVERIFY(q.yesIsDefault);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("slot two"));
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("slot two"));
 
     answerNextQuestion(true);
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w.Doc1), QString());
-    QCOMPARE(w.Info[0]->text(), QStringLiteral("keep handle"));
-    QTest::mouseClick(w.DocSelect[0], Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("slot one"));
-    QCOMPARE(w.Doc0->text(), QStringLiteral("keep title"));
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QCOMPARE(platform::bodyText(w->Doc1), QString());
+    QCOMPARE(w->Info[0]->text(), QStringLiteral("keep handle"));
+    QTest::mouseClick(w->DocSelect[0], Qt::LeftButton);
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("slot one"));
+    QCOMPARE(w->Doc0->text(), QStringLiteral("keep title"));
 
     // Escape on the question means No.
-    fixture::onModal([](QWidget *m) { QTest::keyClick(m, Qt::Key_Escape); });
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("slot one"));
+    support::onModal<QMessageBox>([](QMessageBox &m) { QTest::keyClick(&m, Qt::Key_Escape); });
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("slot one"));
 }
 
 void TestNotebook::copyCommandsPutFieldsOnClipboard()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.Info[0]->setText(QStringLiteral(" handle "));
-    w.Info[1]->setText(QStringLiteral("mail@example.org"));
-    w.Info[2]->setText(QStringLiteral("http://example.org/ "));
-    w.Doc0->setText(QStringLiteral("  Re: 件名  "));
-    platform::setBodyText(w.Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
+    auto w = support::shownMain(m_store.path());
+    w->Info[0]->setText(QStringLiteral(" handle "));
+    w->Info[1]->setText(QStringLiteral("mail@example.org"));
+    w->Info[2]->setText(QStringLiteral("http://example.org/ "));
+    w->Doc0->setText(QStringLiteral("  Re: 件名  "));
+    platform::setBodyText(w->Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
     const QStringList raw{" handle ", "mail@example.org", "http://example.org/ ", "  Re: 件名  "};
 
     for (int i = 0; i < 4; ++i) {
         putClipboard(QStringLiteral("before"));
-        QTest::mouseClick(w.Command3[i], Qt::LeftButton);
+        QTest::mouseClick(w->Command3[i], Qt::LeftButton);
         QCOMPARE(clipboardText(), raw[i]);
         putClipboard(QStringLiteral("before"));
-        QTest::keyClick(&w, Qt::Key(Qt::Key_F5 + i));
+        QTest::keyClick(w.get(), Qt::Key(Qt::Key_F5 + i));
         QCOMPARE(clipboardText(), raw[i]);
         putClipboard(QStringLiteral("before"));
-        w.CopyData[i]->trigger();
+        w->CopyData[i]->trigger();
         QCOMPARE(clipboardText(), raw[i]);
     }
 
-    QTextCursor c = w.Doc1->textCursor();
-    c.setPosition(3);
-    w.Doc1->setTextCursor(c);
-    QTest::mouseClick(w.Command3[4], Qt::LeftButton);
+    support::select(w->Doc1, 3, 0);
+    QTest::mouseClick(w->Command3[4], Qt::LeftButton);
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
-    QTest::keyClick(w.Doc1, Qt::Key_F9);
+    QTest::keyClick(w->Doc1, Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
     // The body box keeps its unfinished text, caret included.
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("  abc\r\n\r\n\r\n "));
-    QCOMPARE(w.Doc1->textCursor().position(), 3);
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("  abc\r\n\r\n\r\n "));
+    QCOMPARE(w->Doc1->textCursor().position(), 3);
 
     // An empty field empties the clipboard.
-    w.Info[1]->clear();
+    w->Info[1]->clear();
     putClipboard(QStringLiteral("before"));
-    QTest::keyClick(&w, Qt::Key_F6);
+    QTest::keyClick(w.get(), Qt::Key_F6);
     QCOMPARE(clipboardText(), QString());
-    platform::setBodyText(w.Doc1, QStringLiteral("   "));
+    platform::setBodyText(w->Doc1, QStringLiteral("   "));
     putClipboard(QStringLiteral("before"));
-    QTest::keyClick(&w, Qt::Key_F9);
+    QTest::keyClick(w.get(), Qt::Key_F9);
     QCOMPARE(clipboardText(), QString());
-    platform::setBodyText(w.Doc1, QStringLiteral("\r\n\r\n  first"));
-    QTest::keyClick(&w, Qt::Key_F9);
+    platform::setBodyText(w->Doc1, QStringLiteral("\r\n\r\n  first"));
+    QTest::keyClick(w.get(), Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("\r\n\r\n  first\r\n"));
 }
 
 void TestNotebook::bodyLineBreaksCrossTheBoxBoundary()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    w.Doc1->setFocus();
-    QTest::keyClicks(w.Doc1, QStringLiteral("abc"));
-    QTest::keyClick(w.Doc1, Qt::Key_Return);
-    QTest::keyClick(w.Doc1, Qt::Key_Return);
-    QTest::keyClick(w.Doc1, Qt::Key_F9);
+    auto w = support::shownMain(m_store.path());
+    w->Doc1->setFocus();
+    QTest::keyClicks(w->Doc1, QStringLiteral("abc"));
+    QTest::keyClick(w->Doc1, Qt::Key_Return);
+    QTest::keyClick(w->Doc1, Qt::Key_Return);
+    QTest::keyClick(w->Doc1, Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc\r\n\r\n"));
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abc\r\n\r\n"));
 
     // Shift+Enter breaks the line as Enter does, and a pasted line or paragraph separator
     // leaves the box as CR LF too; a no-break space stays what it is.
-    platform::setBodyText(w.Doc1, QString());
-    QTest::keyClicks(w.Doc1, QStringLiteral("abc"));
-    QTest::keyClick(w.Doc1, Qt::Key_Return, Qt::ShiftModifier);
-    QTest::keyClicks(w.Doc1, QStringLiteral("def"));
-    QTest::keyClick(w.Doc1, Qt::Key_Return, Qt::ShiftModifier);
-    QTest::keyClick(w.Doc1, Qt::Key_Return, Qt::ShiftModifier);
-    QTest::keyClick(w.Doc1, Qt::Key_F9);
+    platform::setBodyText(w->Doc1, QString());
+    QTest::keyClicks(w->Doc1, QStringLiteral("abc"));
+    QTest::keyClick(w->Doc1, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClicks(w->Doc1, QStringLiteral("def"));
+    QTest::keyClick(w->Doc1, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(w->Doc1, Qt::Key_Return, Qt::ShiftModifier);
+    QTest::keyClick(w->Doc1, Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\ndef\r\n"));
     putClipboard(QStringLiteral("x\u2028y\u2029z\u00a0"));
-    QTest::keyClick(w.Doc1, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc\r\ndef\r\n\r\nx\r\ny\r\nz\u00a0"));
+    QTest::keyClick(w->Doc1, Qt::Key_V, Qt::ControlModifier);
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abc\r\ndef\r\n\r\nx\r\ny\r\nz\u00a0"));
     // The title is a single-line box: copied and stored as it stands.
-    w.Doc0->setText(QStringLiteral("t\u2028u"));
-    QTest::keyClick(w.Doc1, Qt::Key_F8);
+    w->Doc0->setText(QStringLiteral("t\u2028u"));
+    QTest::keyClick(w->Doc1, Qt::Key_F8);
     QCOMPARE(clipboardText(), QStringLiteral("t\u2028u"));
     // A lone CR or LF from the store comes back as CR LF.
-    platform::setBodyText(w.Doc1, QStringLiteral("x\ny\rz"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("x\r\ny\r\nz"));
-    platform::setBodyText(w.Doc1, QStringLiteral("a\u2028b"));
-    w.close();
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("a\r\nb\r\n"));
-    QCOMPARE(stored(m_ini, "Data/Title1"), QStringLiteral("t\u2028u"));
+    platform::setBodyText(w->Doc1, QStringLiteral("x\ny\rz"));
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("x\r\ny\r\nz"));
+    platform::setBodyText(w->Doc1, QStringLiteral("a\u2028b"));
+    w->close();
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("a\r\nb\r\n"));
+    QCOMPARE(m_store.stored("Data/Title1"), QStringLiteral("t\u2028u"));
 }
 
 void TestNotebook::lockMakesOnlyPersonalDetailsReadOnly()
 {
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         s.setValue(QStringLiteral("Setting/Lock"), QStringLiteral("lock"));
     }
     {
-        Tesserin w(iniStore(m_ini));
+        Tesserin w(iniStore(m_store.path()));
         QVERIFY(w.LockText->isChecked());
         for (QLineEdit *box : w.Info)
             QVERIFY(box->isReadOnly());
@@ -798,37 +666,35 @@ void TestNotebook::lockMakesOnlyPersonalDetailsReadOnly()
         QCOMPARE(w.Doc0->text(), QStringLiteral("ok"));
         w.close();
     }
-    QCOMPARE(stored(m_ini, "Setting/Lock"), QStringLiteral("lock"));
+    QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("lock"));
     {
-        Tesserin w(iniStore(m_ini));
+        Tesserin w(iniStore(m_store.path()));
         w.LockText->trigger();
         w.close();
     }
-    QCOMPARE(stored(m_ini, "Setting/Lock"), QStringLiteral("unlock"));
+    QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("unlock"));
 }
 
 void TestNotebook::linksGoToTheShellUnchanged()
 {
     QStringList opened;
     platform::setDesktopOpenRecorder([&](const QString &t) { opened << t; });
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    auto w = support::shownMain(m_store.path());
 
-    QTest::mouseClick(w.Label1[2], Qt::LeftButton);
+    QTest::mouseClick(w->Label1[2], Qt::LeftButton);
     QCOMPARE(opened, QStringList({QString()})); // empty still goes out, once
-    w.Info[2]->setText(QStringLiteral("  example.org/~me  "));
-    QTest::mouseClick(w.Label1[2], Qt::LeftButton);
+    w->Info[2]->setText(QStringLiteral("  example.org/~me  "));
+    QTest::mouseClick(w->Label1[2], Qt::LeftButton);
     QCOMPARE(opened.last(), QStringLiteral("  example.org/~me  "));
     for (int i : {0, 1, 3, 4})
-        QTest::mouseClick(w.Label1[i], Qt::LeftButton);
+        QTest::mouseClick(w->Label1[i], Qt::LeftButton);
     QCOMPARE(opened.size(), 2);
-    QTest::mouseClick(w.SiteLink, Qt::LeftButton);
+    QTest::mouseClick(w->SiteLink, Qt::LeftButton);
     QCOMPARE(opened.size(), 3);
     QVERIFY(opened.last().startsWith(QStringLiteral("http")));
     // A double-click on the label opens once.
-    QTest::mouseDClick(w.windowHandle(), Qt::LeftButton, {},
-                       w.Label1[2]->mapTo(&w, w.Label1[2]->rect().center()));
+    QTest::mouseDClick(w->windowHandle(), Qt::LeftButton, {},
+                       w->Label1[2]->mapTo(w.get(), w->Label1[2]->rect().center()));
     QCOMPARE(opened.size(), 4);
     QCOMPARE(opened.last(), QStringLiteral("  example.org/~me  "));
     QVERIFY(!QApplication::activeModalWidget());
@@ -836,101 +702,87 @@ void TestNotebook::linksGoToTheShellUnchanged()
 
 void TestNotebook::shortTextBoxInsertsAtCaret()
 {
-    {
-        QSettings s(m_ini, QSettings::IniFormat);
-        s.setValue(QStringLiteral("Data/tanbun0"), QStringLiteral("よろしく"));
-        s.setValue(QStringLiteral("Data/tanbun1"), QStringLiteral("😀"));
-    }
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(w.FaceIcon->count(), 2);
-    QCOMPARE(w.FaceIcon->currentIndex(), -1);
-    QVERIFY(!w.FaceIcon->isEditable());
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("よろしく"), QStringLiteral("😀")});
+    QCOMPARE(w->FaceIcon->count(), 2);
+    QCOMPARE(w->FaceIcon->currentIndex(), -1);
+    QVERIFY(!w->FaceIcon->isEditable());
 
-    platform::setBodyText(w.Doc1, QStringLiteral("abcdef"));
-    QTextCursor c = w.Doc1->textCursor();
-    c.setPosition(2);
-    c.setPosition(4, QTextCursor::KeepAnchor);
-    w.Doc1->setTextCursor(c);
-    w.Doc0->setFocus();
+    platform::setBodyText(w->Doc1, QStringLiteral("abcdef"));
+    support::select(w->Doc1, 2, 2);
+    w->Doc0->setFocus();
 
     // A choice by keyboard on the focused box replaces the body's selection.
-    w.FaceIcon->setFocus();
-    QTest::keyClick(w.FaceIcon, Qt::Key_Down);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abよろしくef"));
-    QCOMPARE(w.FaceIcon->currentIndex(), -1);
-    QCOMPARE(QApplication::focusWidget(), w.FaceIcon);
-    QCOMPARE(w.Doc1->textCursor().position(), 6);
+    w->FaceIcon->setFocus();
+    QTest::keyClick(w->FaceIcon, Qt::Key_Down);
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abよろしくef"));
+    QCOMPARE(w->FaceIcon->currentIndex(), -1);
+    QCOMPARE(QApplication::focusWidget(), w->FaceIcon);
+    QCOMPARE(w->Doc1->textCursor().position(), 6);
 
     // The same item again inserts again.
-    emit w.FaceIcon->activated(0);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abよろしくよろしくef"));
+    emit w->FaceIcon->activated(0);
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abよろしくよろしくef"));
     // A character outside the BMP goes in whole.
-    emit w.FaceIcon->activated(1);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abよろしくよろしく😀ef"));
-    QCOMPARE(w.FaceIcon->currentIndex(), -1);
+    emit w->FaceIcon->activated(1);
+    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abよろしくよろしく😀ef"));
+    QCOMPARE(w->FaceIcon->currentIndex(), -1);
 
     // The wheel over the closed box chooses nothing.
-    const QString before = platform::bodyText(w.Doc1);
-    QSignalSpy spy(w.FaceIcon, &QComboBox::activated);
-    const QPoint centre = w.FaceIcon->rect().center();
+    const QString before = platform::bodyText(w->Doc1);
+    QSignalSpy spy(w->FaceIcon, &QComboBox::activated);
+    const QPoint centre = w->FaceIcon->rect().center();
     for (int delta : {-120, 120, -120}) {
-        QWheelEvent wheel(centre, w.FaceIcon->mapToGlobal(centre), QPoint(), QPoint(0, delta),
+        QWheelEvent wheel(centre, w->FaceIcon->mapToGlobal(centre), QPoint(), QPoint(0, delta),
                           Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
-        QApplication::sendEvent(w.FaceIcon, &wheel);
+        QApplication::sendEvent(w->FaceIcon, &wheel);
     }
     QCOMPARE(spy.count(), 0);
-    QCOMPARE(platform::bodyText(w.Doc1), before);
-    QCOMPARE(w.FaceIcon->currentIndex(), -1);
+    QCOMPARE(platform::bodyText(w->Doc1), before);
+    QCOMPARE(w->FaceIcon->currentIndex(), -1);
 }
 
 void TestNotebook::focusReturnsToBodyOnlyWhenItShould()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    QCOMPARE(QApplication::focusWidget(), w.Doc1); // first display
+    auto w = support::shownMain(m_store.path());
+    QCOMPARE(QApplication::focusWidget(), w->Doc1); // first display
 
     // After the clearing question the focus is where the click left it.
     answerNextQuestion(false);
-    QTest::mouseClick(w.Command2, Qt::LeftButton);
-    QTRY_COMPARE(QApplication::focusWidget(), w.Command2);
+    QTest::mouseClick(w->Command2, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), w->Command2);
 
     // Return from the registration window (closed by its close box at once).
-    w.Info[0]->setFocus();
-    fixture::onModal([](QWidget *m) { m->close(); });
-    w.FaceSet->trigger();
-    QTRY_COMPARE(QApplication::focusWidget(), w.Doc1);
+    w->Info[0]->setFocus();
+    support::onModal<frmFace>([](frmFace &) {});
+    w->FaceSet->trigger();
+    QTRY_COMPARE(QApplication::focusWidget(), w->Doc1);
 
     // Return from the picker.
-    w.Info[1]->setFocus();
-    fixture::onModal([](QWidget *m) { m->close(); });
-    QTest::mouseClick(w.facebtn, Qt::LeftButton);
-    QTRY_COMPARE(QApplication::focusWidget(), w.Doc1);
+    w->Info[1]->setFocus();
+    support::onModal<GetFace>([](GetFace &) {});
+    QTest::mouseClick(w->facebtn, Qt::LeftButton);
+    QTRY_COMPARE(QApplication::focusWidget(), w->Doc1);
 }
 
 void TestNotebook::closeSavesEverything()
 {
     {
-        Tesserin w(iniStore(m_ini));
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        w.Info[0]->setText(QStringLiteral(" 名無し "));
-        w.Info[1]->setText(QStringLiteral("sage"));
-        w.Info[2]->setText(QStringLiteral("http://example.org/"));
-        w.Doc0->setText(QStringLiteral(" タイトル "));
-        platform::setBodyText(w.Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
-        w.FaceIcon->addItems({QStringLiteral("x"), QStringLiteral("y")});
-        QTest::mouseClick(w.Command1, Qt::LeftButton);
-        QVERIFY(!w.isVisible());
+        auto w = support::shownMain(m_store.path());
+        w->Info[0]->setText(QStringLiteral(" 名無し "));
+        w->Info[1]->setText(QStringLiteral("sage"));
+        w->Info[2]->setText(QStringLiteral("http://example.org/"));
+        w->Doc0->setText(QStringLiteral(" タイトル "));
+        platform::setBodyText(w->Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
+        w->FaceIcon->addItems({QStringLiteral("x"), QStringLiteral("y")});
+        QTest::mouseClick(w->Command1, Qt::LeftButton);
+        QVERIFY(!w->isVisible());
     }
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("abc\r\n"));
-    QCOMPARE(stored(m_ini, "Data/Title1"), QStringLiteral(" タイトル "));
-    QCOMPARE(stored(m_ini, "Data/info0"), QStringLiteral(" 名無し "));
-    QCOMPARE(stored(m_ini, "Data/tanbun1"), QStringLiteral("y"));
-    QCOMPARE(stored(m_ini, "Setting/Lock"), QStringLiteral("unlock"));
-    Tesserin again(iniStore(m_ini));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("abc\r\n"));
+    QCOMPARE(m_store.stored("Data/Title1"), QStringLiteral(" タイトル "));
+    QCOMPARE(m_store.stored("Data/info0"), QStringLiteral(" 名無し "));
+    QCOMPARE(m_store.stored("Data/tanbun1"), QStringLiteral("y"));
+    QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("unlock"));
+    Tesserin again(iniStore(m_store.path()));
     QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("abc\r\n"));
     QCOMPARE(again.Info[2]->text(), QStringLiteral("http://example.org/"));
     QCOMPARE(again.FaceIcon->count(), 2);
@@ -940,7 +792,7 @@ void TestNotebook::closeSavesEverything()
 void TestNotebook::unwritableStoreIsNotASilentLoss()
 {
     // A store whose folder cannot be created: its parent is a regular file.
-    const QString blocker = m_dir.filePath(QStringLiteral("blocker"));
+    const QString blocker = m_store.file(QStringLiteral("blocker"));
     {
         QFile f(blocker);
         QVERIFY(f.open(QIODevice::WriteOnly));
@@ -950,7 +802,7 @@ void TestNotebook::unwritableStoreIsNotASilentLoss()
     int opened = 0;
     auto factory = [&]() {
         ++opened;
-        return std::make_unique<QSettings>(fixed ? m_ini : bad, QSettings::IniFormat);
+        return std::make_unique<QSettings>(fixed ? m_store.path() : bad, QSettings::IniFormat);
     };
 
     {
@@ -958,18 +810,17 @@ void TestNotebook::unwritableStoreIsNotASilentLoss()
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
         platform::setBodyText(w.Doc1, QStringLiteral("precious"));
-        fixture::Question first;
+        support::Question first;
         // First answer: try again (still failing); second: the store works now.
-        fixture::onModal([&](QWidget *m) {
-            auto *box = qobject_cast<QMessageBox *>(m);
+        support::onModal<QMessageBox>([&](QMessageBox &box) {
             first.seen = true;
-            first.text = box->text();
-            first.title = box->windowTitle();
-            fixture::onModal([&](QWidget *m2) {
+            first.text = box.text();
+            first.title = box.windowTitle();
+            support::onModal<QMessageBox>([&](QMessageBox &again) {
                 fixed = true;
-                qobject_cast<QMessageBox *>(m2)->button(QMessageBox::Yes)->click();
+                again.button(QMessageBox::Yes)->click();
             });
-            box->button(QMessageBox::Yes)->click();
+            box.button(QMessageBox::Yes)->click();
         });
         w.close();
         QVERIFY(first.seen);
@@ -977,7 +828,7 @@ void TestNotebook::unwritableStoreIsNotASilentLoss()
         QVERIFY(first.text.contains(QStringLiteral("保存")));
         QCOMPARE(opened, 4); // load, failed save, failed retry, good retry
     }
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("precious\r\n"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("precious\r\n"));
 
     // Declining ends the program without saving.
     fixed = false;
@@ -997,74 +848,6 @@ void TestNotebook::unwritableStoreIsNotASilentLoss()
         QCOMPARE(opened, 1);
         QVERIFY(!QApplication::activeModalWidget());
     }
-}
-
-void TestNotebook::systemEndSavesDrafts()
-{
-    platform::SystemEnd systemEnd;
-    {
-        Tesserin w(iniStore(m_ini));
-        QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, &w,
-                         &Tesserin::systemClose);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        platform::setBodyText(w.Doc1, QStringLiteral("draft before SIGTERM"));
-        ::raise(SIGTERM);
-        QTRY_VERIFY(!w.isVisible());
-    }
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("draft before SIGTERM\r\n"));
-
-    // SIGTERM while the clearing question is open: answered No, then saved.
-    {
-        Tesserin w(iniStore(m_ini));
-        QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, &w,
-                         &Tesserin::systemClose);
-        w.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&w));
-        platform::setBodyText(w.Doc1, QStringLiteral("keep me"));
-        fixture::onModal([](QWidget *) { ::raise(SIGHUP); });
-        QTest::mouseClick(w.Command2, Qt::LeftButton);
-        QTRY_VERIFY(!w.isVisible());
-        QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("keep me"));
-    }
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("keep me\r\n"));
-
-    // Logout.
-    {
-        Tesserin w(iniStore(m_ini));
-        QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, &w,
-                         &Tesserin::systemClose);
-        w.show();
-        platform::setBodyText(w.Doc1, QStringLiteral("logout"));
-        emit systemEnd.endRequested();
-        QTRY_VERIFY(!w.isVisible());
-    }
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("logout\r\n"));
-}
-
-void TestNotebook::instanceLockAdmitsOneAndSurvivesCrash()
-{
-    const QString path = m_dir.filePath(QStringLiteral("instance.lock"));
-    {
-        platform::InstanceLock first(path);
-        QCOMPARE(first.tryLock(), platform::InstanceLock::Outcome::Taken);
-        platform::InstanceLock second(path);
-        QCOMPARE(second.tryLock(), platform::InstanceLock::Outcome::HeldByOther);
-    }
-    // Released at the end of the run.
-    platform::InstanceLock third(path);
-    QCOMPARE(third.tryLock(), platform::InstanceLock::Outcome::Taken);
-
-    // A lock left by a process that no longer exists is taken over.
-    const QString stale = m_dir.filePath(QStringLiteral("stale.lock"));
-    {
-        QFile f(stale);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(QByteArray::number(0x7ffffff0) + "\ntesserin\n" +
-                QSysInfo::machineHostName().toUtf8() + "\n");
-    }
-    platform::InstanceLock afterCrash(stale);
-    QCOMPARE(afterCrash.tryLock(), platform::InstanceLock::Outcome::Taken);
 }
 
 namespace {
@@ -1092,10 +875,8 @@ QStringList accessibleNames(QWidget *window)
 
 void TestNotebook::everyControlHasAnAccessibleName()
 {
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    const QStringList mainNames = accessibleNames(&w);
+    auto w = support::shownMain(m_store.path());
+    const QStringList mainNames = accessibleNames(w.get());
     QCOMPARE(mainNames.size(), 19);
     QVERIFY(!mainNames.contains(QString()));
     // Five "コピー" buttons, yet five different names.
@@ -1103,22 +884,16 @@ void TestNotebook::everyControlHasAnAccessibleName()
     QVERIFY(mainNames.contains(QStringLiteral("本文をコピー")));
 
     QStringList sideNames;
-    fixture::onModal([&](QWidget *m) {
-        sideNames << accessibleNames(m);
-        m->close();
-    });
-    QTest::mouseClick(w.facebtn, Qt::LeftButton);
-    fixture::onModal([&](QWidget *m) {
-        sideNames << accessibleNames(m);
-        m->close();
-    });
-    w.FaceSet->trigger();
-    QTest::mouseClick(w.Command4, Qt::LeftButton);
-    QVERIFY(w.mini());
-    sideNames << accessibleNames(w.mini());
+    support::onModal<GetFace>([&](GetFace &m) { sideNames << accessibleNames(&m); });
+    QTest::mouseClick(w->facebtn, Qt::LeftButton);
+    support::onModal<frmFace>([&](frmFace &m) { sideNames << accessibleNames(&m); });
+    w->FaceSet->trigger();
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QVERIFY(w->mini());
+    sideNames << accessibleNames(w->mini());
     QCOMPARE(sideNames.size(), 5 + 5 + 5);
     QVERIFY(!sideNames.contains(QString()));
-    w.mini()->close();
+    w->mini()->close();
 }
 
 namespace {
@@ -1154,24 +929,21 @@ void TestNotebook::readableUnderADarkPalette()
     dark.setColor(QPalette::Highlight, QColor(61, 174, 233));
     QApplication::setPalette(dark);
 
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&w));
-    checkReadable(&w);
+    auto w = support::shownMain(m_store.path());
+    checkReadable(w.get());
     QStringList checked;
-    for (QAction *opener : {w.facedlg, w.FaceSet}) {
-        fixture::onModal([&](QWidget *m) {
-            checkReadable(m);
-            checked << m->objectName();
-            m->close();
+    for (QAction *opener : {w->facedlg, w->FaceSet}) {
+        support::onModal<QDialog>([&](QDialog &m) {
+            checkReadable(&m);
+            checked << m.objectName();
         });
         opener->trigger();
     }
     QCOMPARE(checked, QStringList({QStringLiteral("GetFace"), QStringLiteral("frmFace")}));
-    QTest::mouseClick(w.Command4, Qt::LeftButton);
-    QVERIFY(w.mini());
-    checkReadable(w.mini());
-    w.mini()->close();
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    QVERIFY(w->mini());
+    checkReadable(w->mini());
+    w->mini()->close();
 }
 
 void TestNotebook::qtMenusInJapaneseAndTheProgramFont()
@@ -1179,10 +951,8 @@ void TestNotebook::qtMenusInJapaneseAndTheProgramFont()
     const bool translated = platform::useJapaneseUi(*qApp);
     QCOMPARE(translated, QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
                                        QStringLiteral("/qtbase_ja.qm")));
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    QVERIFY(QTest::qWaitForWindowActive(&w));
-    rightClick(w.Info[0]);
+    auto w = support::shownMain(m_store.path());
+    rightClick(w->Info[0]);
     QAction *paste = lineEditMenuAction("&Paste");
     QVERIFY(paste);
     if (translated)

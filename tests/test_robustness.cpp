@@ -1,5 +1,7 @@
 // Hostile input: seeded random emoticon files checked against a small model of the file format,
 // and settings files written by hand with odd contents, read by the store and the main window.
+#include "Support.h"
+
 #include "faces/FaceTable.h"
 #include "notebook/NotebookStore.h"
 #include "notebook/Tesserin.h"
@@ -206,35 +208,17 @@ QByteArray randomPieces(std::mt19937_64 &rng, int maxPieces)
 
 // ---- the settings file --------------------------------------------------------------------
 
-class IniFile
+// A store written byte for byte, as a hand edit or a broken disk leaves it.
+class IniFile : public support::TempStore
 {
 public:
-    explicit IniFile(const QByteArray &bytes)
+    explicit IniFile(const QByteArray &bytes) { support::writeFile(path(), bytes); }
+    NotebookTexts read() const
     {
-        m_path = m_dir.filePath(QStringLiteral("Tesserin.conf"));
-        QFile file(m_path);
-        if (file.open(QIODevice::WriteOnly))
-            file.write(bytes);
+        QSettings s(path(), QSettings::IniFormat);
+        return store::read(s);
     }
-    const QString &path() const { return m_path; }
-    std::unique_ptr<QSettings> open() const
-    {
-        return std::make_unique<QSettings>(m_path, QSettings::IniFormat);
-    }
-    NotebookTexts read() const { return store::read(*open()); }
-
-private:
-    QTemporaryDir m_dir;
-    QString m_path;
 };
-
-QStringList shortTexts(const Tesserin &w)
-{
-    QStringList items;
-    for (int i = 0; i < w.FaceIcon->count(); ++i)
-        items.append(w.FaceIcon->itemText(i));
-    return items;
-}
 
 } // namespace
 
@@ -516,12 +500,13 @@ void TestRobustness::mainWindowLoadsOddFileAndWritesItBackReadable()
                       "garbage without equals\n"
                       "[Setting]\nLock=unlock\nextra=1\n");
     {
-        Tesserin w([&] { return ini.open(); });
+        Tesserin w(ini.factory());
         QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("body line\r\nsecond"));
         QCOMPARE(w.Doc0->text(), QStringLiteral("title"));
         QCOMPARE(w.Info[0]->text(), QString());
         QCOMPARE(w.Info[2]->text(), QStringLiteral("https://example.org/?a=1,b=2"));
-        QCOMPARE(shortTexts(w), QStringList({QStringLiteral("one"), QStringLiteral("two")}));
+        QCOMPARE(support::comboItems(w.FaceIcon),
+                 QStringList({QStringLiteral("one"), QStringLiteral("two")}));
         QVERIFY(!w.LockText->isChecked());
 
         // What the user types with commas and semicolons goes back quoted by the store itself.

@@ -1,4 +1,5 @@
-#include "NotebookFixture.h"
+#include "Support.h"
+
 #include "notebook/Tesserin.h"
 #include "platform/Look.h"
 #include "platform/Twips.h"
@@ -14,7 +15,6 @@
 #include <QSettings>
 #include <QSpontaneKeyEvent>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QWindow>
 #include <QtTest>
 
@@ -22,81 +22,18 @@
 #include <limits>
 #include <memory>
 
+using support::clickRow;
+using support::comboItems;
+using support::listItems;
+using support::pressCloseBox;
+using support::selectedRow;
+
 namespace {
-
-QStringList comboItems(const QComboBox *box)
-{
-    QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
-    return items;
-}
-
-QStringList listItems(const QListWidget *list)
-{
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items.append(list->item(i)->text());
-    return items;
-}
-
-int selectedRow(const QListWidget *list)
-{
-    const QList<QListWidgetItem *> selected = list->selectedItems();
-    return selected.isEmpty() ? -1 : list->row(selected.first());
-}
-
-// What the window system does when the user presses the close box: a spontaneous close event
-// to the widget's native window. QWidget::close() and QWindow::close() both count as the
-// program's own close, and QCoreApplication::sendEvent() would clear the spontaneous flag.
-void pressCloseBox(QWidget *window)
-{
-    QCloseEvent event;
-    QSpontaneKeyEvent::setSpontaneous(&event);
-    QCoreApplication::instance()->notify(window->windowHandle(), &event);
-}
-
-void clickItem(QListWidget *list, int row)
-{
-    const QRect place = list->visualItemRect(list->item(row));
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, place.center());
-}
 
 void registerText(frmFace &dlg, const QString &text)
 {
     dlg.Text1->setText(text);
     QTest::mouseClick(dlg.Command1, Qt::LeftButton);
-}
-
-// How a run of the registration window ended.
-struct Visit
-{
-    bool opened = false;
-    bool closedByAction = false;
-};
-
-// Opens the registration window from the main window's menu, runs the action on it and
-// returns once it has closed. A window that the action leaves open is closed by "終了" so that
-// a failing check cannot leave the test waiting in the window's loop.
-Visit visitRegistration(Tesserin &w, const std::function<void(frmFace &)> &action)
-{
-    Visit visit;
-    QTimer::singleShot(0, &w, [&] {
-        auto *dlg = qobject_cast<frmFace *>(QApplication::activeModalWidget());
-        if (!dlg) {
-            for (QWidget *top : QApplication::topLevelWidgets())
-                if (auto *other = qobject_cast<frmFace *>(top); other && other->isVisible())
-                    other->close();
-            return;
-        }
-        visit.opened = true;
-        action(*dlg);
-        visit.closedByAction = !dlg->isVisible();
-        if (dlg->isVisible())
-            dlg->Command3->click();
-    });
-    w.FaceSet->trigger();
-    return visit;
 }
 
 } // namespace
@@ -105,8 +42,6 @@ class TestShortText : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
 
     void rulesTrimAndCompareExactly();
     void windowIsLaidOutAsDesigned();
@@ -122,29 +57,8 @@ private slots:
     void systemEndAppliesTheListAndSaves();
 
 private:
-    std::unique_ptr<Tesserin> makeMain(const QStringList &shortTexts = {});
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    QString m_ini;
+    support::TempStore m_store;
 };
-
-void TestShortText::initTestCase()
-{
-    // The hidden or closed main window must not end the test program.
-    QApplication::setQuitOnLastWindowClosed(false);
-}
-
-void TestShortText::init()
-{
-    m_dir = std::make_unique<QTemporaryDir>();
-    QVERIFY(m_dir->isValid());
-    m_ini = m_dir->filePath(QStringLiteral("store.ini"));
-}
-
-std::unique_ptr<Tesserin> TestShortText::makeMain(const QStringList &shortTexts)
-{
-    return fixture::shownMain(m_ini, shortTexts);
-}
 
 void TestShortText::rulesTrimAndCompareExactly()
 {
@@ -177,8 +91,8 @@ void TestShortText::rulesTrimAndCompareExactly()
 
 void TestShortText::windowIsLaidOutAsDesigned()
 {
-    auto w = makeMain({QStringLiteral("a")});
-    const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a")});
+    const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(dlg.windowTitle(), QStringLiteral("短文登録"));
         QCOMPARE(dlg.objectName(), QStringLiteral("frmFace"));
         QVERIFY(dlg.isModal());
@@ -237,13 +151,14 @@ void TestShortText::windowIsLaidOutAsDesigned()
         QCOMPARE(dlg.List1->geometry(), platform::twipsRect(210, 210, 2145, 2760));
         QCOMPARE(dlg.Command3->geometry(), platform::twipsRect(2925, 2400, 1215, 495));
     });
-    QVERIFY(visit.opened);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen);
 }
 
 void TestShortText::everyOpeningStartsAfresh()
 {
-    auto w = makeMain({QStringLiteral("a"), QStringLiteral("b")});
-    Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a"), QStringLiteral("b")});
+    auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(listItems(dlg.List1), (QStringList{QStringLiteral("a"), QStringLiteral("b")}));
         QCOMPARE(selectedRow(dlg.List1), -1);
         QVERIFY(dlg.Text1->text().isEmpty());
@@ -253,10 +168,10 @@ void TestShortText::everyOpeningStartsAfresh()
         dlg.Text1->setText(QStringLiteral("left over"));
         QTest::mouseClick(dlg.Command3, Qt::LeftButton);
     });
-    QVERIFY(visit.opened);
-    QVERIFY(visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
 
-    visit = visitRegistration(*w, [&](frmFace &dlg) {
+    visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(listItems(dlg.List1),
                  (QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")}));
         QCOMPARE(selectedRow(dlg.List1), -1);
@@ -264,17 +179,17 @@ void TestShortText::everyOpeningStartsAfresh()
         QCOMPARE(dlg.focusWidget(), static_cast<QWidget *>(dlg.List1));
         QTest::mouseClick(dlg.Command3, Qt::LeftButton);
     });
-    QVERIFY(visit.opened);
-    QVERIFY(visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
     // The main window gets its body focus back, as on every return from a modal window.
     QTRY_COMPARE(QApplication::focusWidget(), static_cast<QWidget *>(w->Doc1));
 }
 
 void TestShortText::registeringFollowsTheRules()
 {
-    auto w = makeMain();
+    auto w = support::shownMain(m_store.path());
     QCOMPARE(w->FaceIcon->count(), 0);
-    const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
+    const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(dlg.List1->count(), 0);
 
         registerText(dlg, QStringLiteral("abc"));
@@ -332,8 +247,8 @@ void TestShortText::registeringFollowsTheRules()
         QCOMPARE(w->FaceIcon->count(), 0);
         QTest::mouseClick(dlg.Command3, Qt::LeftButton);
     });
-    QVERIFY(visit.opened);
-    QVERIFY(visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
     const QStringList expected{QStringLiteral("abc"),           QStringLiteral("def"),
                                QStringLiteral("ABC"),           QStringLiteral("ａｂｃ"),
                                QStringLiteral("ｱｲｳ"),           QStringLiteral("アイウ"),
@@ -346,15 +261,16 @@ void TestShortText::registeringFollowsTheRules()
 void TestShortText::repeatedItemsStayRepeated()
 {
     const QStringList start{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("x")};
-    auto w = makeMain(start);
+    auto w = support::shownMain(m_store.path(), start);
     QCOMPARE(comboItems(w->FaceIcon), start);
 
     // Opening and closing without a change rebuilds the same list.
-    Visit visit = visitRegistration(*w, [](frmFace &dlg) { dlg.Command3->click(); });
-    QVERIFY(visit.closedByAction);
+    auto visit = support::onModal<frmFace>([](frmFace &dlg) { dlg.Command3->click(); });
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
     QCOMPARE(comboItems(w->FaceIcon), start);
 
-    visit = visitRegistration(*w, [&](frmFace &dlg) {
+    visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(listItems(dlg.List1), start);
         registerText(dlg, QStringLiteral("y"));
         QCOMPARE(selectedRow(dlg.List1), 1);
@@ -364,22 +280,24 @@ void TestShortText::repeatedItemsStayRepeated()
         QCOMPARE(listItems(dlg.List1), start);
         dlg.Command3->click();
     });
-    QVERIFY(visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
     QCOMPARE(comboItems(w->FaceIcon), start);
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
 }
 
 void TestShortText::deletingSelectsTheFirstRemainingItem()
 {
-    auto w = makeMain({QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
-    const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
+    auto w = support::shownMain(m_store.path(),
+                                {QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")});
+    const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         // Nothing selected: nothing happens.
         dlg.Text1->setText(QStringLiteral("typed"));
         QTest::mouseClick(dlg.Command2, Qt::LeftButton);
         QCOMPARE(dlg.List1->count(), 3);
         QCOMPARE(dlg.Text1->text(), QStringLiteral("typed"));
 
-        clickItem(dlg.List1, 1);
+        clickRow(dlg.List1, 1);
         QCOMPARE(selectedRow(dlg.List1), 1);
         QCOMPARE(dlg.Text1->text(), QStringLiteral("b"));
         QTest::mouseClick(dlg.Command2, Qt::LeftButton);
@@ -388,7 +306,7 @@ void TestShortText::deletingSelectsTheFirstRemainingItem()
         QCOMPARE(dlg.Text1->text(), QStringLiteral("a"));
 
         // Deleting the last item of the list also goes back to the first.
-        clickItem(dlg.List1, 1);
+        clickRow(dlg.List1, 1);
         QCOMPARE(dlg.Text1->text(), QStringLiteral("c"));
         QTest::mouseClick(dlg.Command2, Qt::LeftButton);
         QCOMPARE(listItems(dlg.List1), QStringList{QStringLiteral("a")});
@@ -406,29 +324,31 @@ void TestShortText::deletingSelectsTheFirstRemainingItem()
         QCOMPARE(dlg.Text1->text(), QStringLiteral("still here"));
         QTest::mouseClick(dlg.Command3, Qt::LeftButton);
     });
-    QVERIFY(visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
     QCOMPARE(w->FaceIcon->count(), 0);
 
     // The emptied list is what the store keeps.
     w->close();
-    QSettings s(m_ini, QSettings::IniFormat);
+    QSettings s(m_store.path(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Data/tanbun0")).toString(), QString());
 }
 
 void TestShortText::userSelectionShowsTheItem()
 {
-    auto w = makeMain({QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
-    const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
+    auto w = support::shownMain(
+        m_store.path(), {QStringLiteral("one"), QStringLiteral("two"), QStringLiteral("three")});
+    const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         // With nothing selected the first Down selects the first item, not the second.
         dlg.List1->setCurrentRow(0, QItemSelectionModel::NoUpdate);
         QTest::keyClick(dlg.List1, Qt::Key_Down);
         QCOMPARE(selectedRow(dlg.List1), 0);
         QCOMPARE(dlg.Text1->text(), QStringLiteral("one"));
-        clickItem(dlg.List1, 2);
+        clickRow(dlg.List1, 2);
         QCOMPARE(dlg.Text1->text(), QStringLiteral("three"));
         // Typing over it and clicking the same item again shows the item again.
         dlg.Text1->setText(QStringLiteral("edited"));
-        clickItem(dlg.List1, 2);
+        clickRow(dlg.List1, 2);
         QCOMPARE(dlg.Text1->text(), QStringLiteral("three"));
         // The arrow keys select as well.
         dlg.List1->setFocus();
@@ -440,13 +360,14 @@ void TestShortText::userSelectionShowsTheItem()
         QCOMPARE(dlg.List1->count(), 3);
         dlg.Command3->click();
     });
-    QVERIFY(visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
 }
 
 void TestShortText::enterAndEscapePressNothing()
 {
-    auto w = makeMain({QStringLiteral("a")});
-    const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a")});
+    const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         dlg.Text1->setFocus();
         QTest::keyClicks(dlg.Text1, QStringLiteral("new"));
         QTest::keyClick(dlg.Text1, Qt::Key_Return);
@@ -470,8 +391,8 @@ void TestShortText::enterAndEscapePressNothing()
         QTest::keyClick(dlg.Command1, Qt::Key_Space);
         QCOMPARE(listItems(dlg.List1), (QStringList{QStringLiteral("a"), QStringLiteral("new")}));
     });
-    QVERIFY(visit.opened);
-    QVERIFY(!visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && visit->leftOpen);
     QCOMPARE(comboItems(w->FaceIcon), (QStringList{QStringLiteral("a"), QStringLiteral("new")}));
 }
 
@@ -489,13 +410,13 @@ void TestShortText::everyWayOfClosingWritesTheListBack_data()
 void TestShortText::everyWayOfClosingWritesTheListBack()
 {
     QFETCH(QString, way);
-    auto w = makeMain({QStringLiteral("a"), QStringLiteral("b")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a"), QStringLiteral("b")});
     w->FaceIcon->setCurrentIndex(1);
     int rebuilt = 0;
     connect(w->FaceIcon->model(), &QAbstractItemModel::rowsInserted, w.get(), [&] { ++rebuilt; });
 
-    const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
-        clickItem(dlg.List1, 0);
+    const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
+        clickRow(dlg.List1, 0);
         QTest::mouseClick(dlg.Command2, Qt::LeftButton);
         registerText(dlg, QStringLiteral("c"));
         if (way == QLatin1String("button"))
@@ -511,8 +432,8 @@ void TestShortText::everyWayOfClosingWritesTheListBack()
         else
             dlg.done(7);
     });
-    QVERIFY(visit.opened);
-    QVERIFY(visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
     QCOMPARE(comboItems(w->FaceIcon), (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
     QCOMPARE(rebuilt, 1); // handed back once, however many close paths it passed
@@ -520,14 +441,14 @@ void TestShortText::everyWayOfClosingWritesTheListBack()
 
 void TestShortText::fullListTakesNoMoreButStillSelects()
 {
-    auto w = makeMain();
+    auto w = support::shownMain(m_store.path());
     QStringList full;
     for (int i = 0; i < ShortTextRules::MaxItems; ++i)
         full.append(QStringLiteral("t%1").arg(i));
     w->FaceIcon->addItems(full);
     w->FaceIcon->setCurrentIndex(-1);
 
-    const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
+    const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(dlg.List1->count(), 32766);
 
         registerText(dlg, QStringLiteral("t32765"));
@@ -555,32 +476,32 @@ void TestShortText::fullListTakesNoMoreButStillSelects()
         QCOMPARE(selectedRow(dlg.List1), 32765);
         dlg.Command3->click();
     });
-    QVERIFY(visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
     QCOMPARE(w->FaceIcon->count(), 32766);
     QCOMPARE(w->FaceIcon->itemText(5), QStringLiteral("t6"));
     QCOMPARE(w->FaceIcon->itemText(32765), QStringLiteral("new"));
 
     // The whole list survives a restart.
     w->close();
-    const QString path = m_ini;
-    Tesserin again([path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); });
+    Tesserin again(m_store.factory());
     QCOMPARE(again.FaceIcon->count(), 32766);
     QCOMPARE(again.FaceIcon->itemText(32765), QStringLiteral("new"));
 }
 
 void TestShortText::systemEndAppliesTheListAndSaves()
 {
-    auto w = makeMain({QStringLiteral("a")});
+    auto w = support::shownMain(m_store.path(), {QStringLiteral("a")});
     w->Doc0->setText(QStringLiteral("title"));
-    const Visit visit = visitRegistration(*w, [&](frmFace &dlg) {
+    const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         registerText(dlg, QStringLiteral("z"));
         w->systemClose();
     });
-    QVERIFY(visit.opened);
-    QVERIFY(visit.closedByAction);
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
     QTRY_VERIFY(!w->isVisible());
 
-    QSettings s(m_ini, QSettings::IniFormat);
+    QSettings s(m_store.path(), QSettings::IniFormat);
     QCOMPARE(s.value(QStringLiteral("Data/tanbun0")).toString(), QStringLiteral("a"));
     QCOMPARE(s.value(QStringLiteral("Data/tanbun1")).toString(), QStringLiteral("z"));
     QVERIFY(s.contains(QStringLiteral("Data/tanbun2")));

@@ -1,20 +1,16 @@
-// The store and the instance lock under faults, and the saves made while the user types.
+// The store and its lock under faults, and the saves made while the user types.
 
-#include "NotebookFixture.h"
+#include "Support.h"
 
 #include "mini/frmMini.h"
 #include "notebook/Autosave.h"
 #include "notebook/NotebookStore.h"
 #include "platform/BodyText.h"
-#include "platform/DesktopOpen.h"
-#include "platform/InstanceLock.h"
 #include "platform/ShortTextBox.h"
-#include "platform/SystemEnd.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QDir>
-#include <QLabel>
 #include <QLineEdit>
 #include <QLockFile>
 #include <QPlainTextEdit>
@@ -23,26 +19,13 @@
 #include <QtTest>
 
 #include <csignal>
-#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-using fixture::iniStore;
-using Outcome = platform::InstanceLock::Outcome;
+using support::modeOf;
+using support::writeFile;
 
 namespace {
-
-QString stored(const QString &iniPath, const QString &key)
-{
-    QSettings s(iniPath, QSettings::IniFormat);
-    return s.value(key).toString();
-}
-
-mode_t modeOf(const QString &path)
-{
-    struct stat st = {};
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & 07777 : 0;
-}
 
 ino_t inodeOf(const QString &path)
 {
@@ -50,28 +33,11 @@ ino_t inodeOf(const QString &path)
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile f(path);
-    QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write(bytes);
-}
-
-// Descriptors the test program was started with and would hand on itself; not the program's.
-QSet<int> inheritedDescriptors()
-{
-    QSet<int> fds;
-    for (const QString &name : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files))
-        if (const int fd = name.toInt(); fd > 2 && (::fcntl(fd, F_GETFD) & FD_CLOEXEC) == 0)
-            fds.insert(fd);
-    return fds;
-}
-
 // The child of the crash test: types into a real main window and never closes it.
 int crashChild(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    Tesserin w(iniStore(QString::fromLocal8Bit(argv[2])));
+    Tesserin w(support::iniStore(QString::fromLocal8Bit(argv[2])));
     w.show();
     QTest::keyClicks(w.Doc1, QStringLiteral("typed before the crash"));
     w.Info[0]->insert(QStringLiteral("名無し")); // Qt Test types ASCII only
@@ -86,42 +52,18 @@ class TestStore : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
 
     void closeNeverWaitsLongForTheLock_data();
     void closeNeverWaitsLongForTheLock();
     void everyValueComesBackExactly();
     void saveReportsWhatHappened();
     void newFilesArePrivate();
-    void instanceLockBelongsToTheUser();
-    void childrenInheritNothing();
     void typingIsSavedAfterAPause();
     void killedProcessLeavesItsTexts();
 
 private:
-    QTemporaryDir m_dir;
-    QString m_ini;
-    QSet<int> m_inherited;
+    support::TempStore m_store;
 };
-
-void TestStore::initTestCase()
-{
-    m_inherited = inheritedDescriptors();
-}
-
-void TestStore::init()
-{
-    QVERIFY(m_dir.isValid());
-    m_ini = m_dir.filePath(QStringLiteral("%1/store.ini").arg(QTest::currentTestFunction()));
-    QDir().mkpath(QFileInfo(m_ini).absolutePath());
-}
-
-void TestStore::cleanup()
-{
-    platform::setDesktopOpenRecorder({});
-}
 
 void TestStore::closeNeverWaitsLongForTheLock_data()
 {
@@ -135,11 +77,11 @@ void TestStore::closeNeverWaitsLongForTheLock_data()
 void TestStore::closeNeverWaitsLongForTheLock()
 {
     QFETCH(QString, lock);
-    const QString lockPath = m_ini + QStringLiteral(".lock");
+    const QString lockPath = m_store.path() + QStringLiteral(".lock");
     QDir(lockPath).removeRecursively();
     QFile::remove(lockPath);
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         s.setValue(QStringLiteral("Other/kept"), QStringLiteral("hand written"));
     }
     QLockFile holder(lockPath);
@@ -152,7 +94,7 @@ void TestStore::closeNeverWaitsLongForTheLock()
 
     QElapsedTimer clock;
     {
-        Tesserin w(iniStore(m_ini));
+        Tesserin w(m_store.factory());
         w.show();
         // A background save of an older text is waiting for the lock as the close begins: it
         // must give way, and never land after the close's write.
@@ -166,9 +108,9 @@ void TestStore::closeNeverWaitsLongForTheLock()
     }
     // Generous: it fails only on a hang, not on a slow machine.
     QVERIFY2(clock.elapsed() < 20000, qPrintable(QString::number(clock.elapsed())));
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("newer\r\n"));
-    QCOMPARE(stored(m_ini, "Data/Title1"), QStringLiteral("\uFEFFtitle"));
-    QCOMPARE(stored(m_ini, "Other/kept"), QStringLiteral("hand written"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("newer\r\n"));
+    QCOMPARE(m_store.stored("Data/Title1"), QStringLiteral("\uFEFFtitle"));
+    QCOMPARE(m_store.stored("Other/kept"), QStringLiteral("hand written"));
 }
 
 void TestStore::everyValueComesBackExactly()
@@ -188,11 +130,11 @@ void TestStore::everyValueComesBackExactly()
     t.SlotTitle[0] = awkward[0];
     t.shortTexts = awkward;
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         QVERIFY(store::save(s, t));
     }
     // A new start: the lone surrogate comes back as U+FFFD and the list keeps every item.
-    Tesserin w(iniStore(m_ini));
+    Tesserin w(m_store.factory());
     QCOMPARE(w.Doc0->text(), awkward[0]);
     QStringList expected = awkward;
     expected[8] = QString(QChar::ReplacementCharacter);
@@ -202,22 +144,22 @@ void TestStore::everyValueComesBackExactly()
 void TestStore::saveReportsWhatHappened()
 {
     // A line without "=" leaves a format error from reading; the write still succeeds.
-    writeFile(m_ini, "[Data]\nno equals sign here\nstr1=old\n");
+    writeFile(m_store.path(), "[Data]\nno equals sign here\nstr1=old\n");
     NotebookTexts t;
     t.SlotBody[0] = QStringLiteral("new");
     {
-        QSettings s(m_ini, QSettings::IniFormat);
+        QSettings s(m_store.path(), QSettings::IniFormat);
         s.allKeys();
         QCOMPARE(s.status(), QSettings::FormatError);
         QVERIFY(store::save(s, t));
     }
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("new\r\n"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("new\r\n"));
 
     // A folder where the file belongs, a file where its folder belongs: nothing written.
-    const QString folder = m_dir.filePath(QStringLiteral("is-a-folder.ini"));
+    const QString folder = m_store.file(QStringLiteral("is-a-folder.ini"));
     QVERIFY(QDir().mkpath(folder));
-    writeFile(m_dir.filePath(QStringLiteral("a-file")), "x");
-    for (const QString &path : {folder, m_dir.filePath(QStringLiteral("a-file/store.ini"))}) {
+    writeFile(m_store.file(QStringLiteral("a-file")), "x");
+    for (const QString &path : {folder, m_store.file(QStringLiteral("a-file/store.ini"))}) {
         QSettings s(path, QSettings::IniFormat);
         QVERIFY2(!store::save(s, t), qPrintable(path));
     }
@@ -225,170 +167,70 @@ void TestStore::saveReportsWhatHappened()
 
 void TestStore::newFilesArePrivate()
 {
-    const QString path = m_dir.filePath(QStringLiteral("new/Tesserin/Tesserin.conf"));
+    const QString path = m_store.file(QStringLiteral("new/Tesserin/Tesserin.conf"));
     NotebookTexts t;
     t.Info[1] = QStringLiteral("me@example.org");
     {
         QSettings s(path, QSettings::IniFormat);
         QVERIFY(store::save(s, t));
     }
-    QCOMPARE(modeOf(path), mode_t(0600));
-    QCOMPARE(modeOf(QFileInfo(path).absolutePath()), mode_t(0700));
-    QCOMPARE(modeOf(m_dir.filePath(QStringLiteral("new"))), mode_t(0700));
+    QCOMPARE(modeOf(path), 0600u);
+    QCOMPARE(modeOf(QFileInfo(path).absolutePath()), 0700u);
+    QCOMPARE(modeOf(m_store.file(QStringLiteral("new"))), 0700u);
     // The owner's own choice stays.
     QVERIFY(::chmod(QFile::encodeName(path).constData(), 0640) == 0);
     {
         QSettings s(path, QSettings::IniFormat);
         QVERIFY(store::save(s, t));
     }
-    QCOMPARE(modeOf(path), mode_t(0640));
-}
-
-void TestStore::instanceLockBelongsToTheUser()
-{
-    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
-    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
-    const QString cache = m_dir.filePath(QStringLiteral("cache"));
-    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
-    const QString own = cache + QStringLiteral("/Tesserin/tesserin.lock");
-
-    const QString runtime = m_dir.filePath(QStringLiteral("run"));
-    QVERIFY(QDir().mkpath(runtime));
-    QVERIFY(::chmod(QFile::encodeName(runtime).constData(), 0700) == 0);
-    const QString shared = m_dir.filePath(QStringLiteral("shared"));
-    QVERIFY(QDir().mkpath(shared));
-    QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
-    const QString foreign = m_dir.filePath(QStringLiteral("foreign"));
-    QVERIFY(QDir().mkpath(foreign));
-    // Another account's folder (the tests run as root, which may give one away).
-    const bool givenAway = ::chown(QFile::encodeName(foreign).constData(), 65534, 65534) == 0;
-    writeFile(m_dir.filePath(QStringLiteral("file")), "x");
-
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
-    QCOMPARE(platform::InstanceLock::defaultPath(), runtime + QStringLiteral("/tesserin.lock"));
-    for (const QString &bad :
-         {QString(), shared, givenAway ? foreign : shared, m_dir.filePath(QStringLiteral("file")),
-          m_dir.filePath(QStringLiteral("missing"))}) {
-        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(bad));
-        QCOMPARE(platform::InstanceLock::defaultPath(), own);
-    }
-    {
-        platform::InstanceLock lock;
-        QCOMPARE(lock.tryLock(), Outcome::Taken);
-        QCOMPARE(modeOf(QFileInfo(own).absolutePath()), mode_t(0700));
-        QCOMPARE(modeOf(own), mode_t(0600));
-        // Another instance of this user.
-        platform::InstanceLock second;
-        QCOMPARE(second.tryLock(), Outcome::HeldByOther);
-    }
-    qputenv("XDG_RUNTIME_DIR", oldRuntime);
-    qputenv("XDG_CACHE_HOME", oldCache);
-
-    // Whatever else is in the way is no other instance: the program starts and says why.
-    const QString folder = m_dir.filePath(QStringLiteral("lock-folder"));
-    QVERIFY(QDir().mkpath(folder));
-    const QString garbage = m_dir.filePath(QStringLiteral("garbage.lock"));
-    writeFile(garbage, "\x01\x02 garbage");
-    for (const QString &path :
-         {folder, garbage, m_dir.filePath(QStringLiteral("file/tesserin.lock"))}) {
-        platform::InstanceLock lock(path);
-        QCOMPARE(lock.tryLock(), Outcome::Failed);
-        QVERIFY(lock.why().contains(path.section(QLatin1Char('/'), 0, -2)));
-    }
-}
-
-void TestStore::childrenInheritNothing()
-{
-    // A fake xdg-open first on PATH records its process and then becomes `sleep`, keeping the
-    // descriptors it was started with.
-    const QString bin = m_dir.filePath(QStringLiteral("bin"));
-    QVERIFY(QDir().mkpath(bin));
-    const QString pidFile = m_dir.filePath(QStringLiteral("xdg-open.pid"));
-    writeFile(bin + QStringLiteral("/xdg-open"),
-              "#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 30\n");
-    QVERIFY(::chmod(QFile::encodeName(bin + QStringLiteral("/xdg-open")).constData(), 0755) == 0);
-    const QByteArray oldPath = qgetenv("PATH");
-    qputenv("PATH", QFile::encodeName(bin) + ':' + oldPath);
-
-    platform::SystemEnd systemEnd; // its socket pair exists from here on
-    Tesserin w(iniStore(m_ini));
-    w.show();
-    w.Info[2]->setText(QStringLiteral("https://example.org/"));
-    QTest::mouseClick(w.Label1[2], Qt::LeftButton);
-    qputenv("PATH", oldPath);
-
-    QTRY_VERIFY_WITH_TIMEOUT(QFile(pidFile).size() > 0, 10000);
-    QFile f(pidFile);
-    QVERIFY(f.open(QIODevice::ReadOnly));
-    const QString proc = QStringLiteral("/proc/%1").arg(f.readAll().trimmed().toInt());
-    const auto comm = [&] {
-        QFile c(proc + QStringLiteral("/comm"));
-        return c.open(QIODevice::ReadOnly) ? c.readAll().trimmed() : QByteArray();
-    };
-    QTRY_COMPARE_WITH_TIMEOUT(comm(), QByteArray("sleep"), 10000);
-    QSet<int> fds;
-    for (const QString &name : QDir(proc + QStringLiteral("/fd")).entryList(QDir::Files))
-        fds.insert(name.toInt());
-    ::kill(QFileInfo(proc).fileName().toInt(), SIGKILL);
-    fds -= m_inherited;
-    QCOMPARE(fds, QSet<int>({0, 1, 2}));
-
-    // A text that xdg-open would take for an option never reaches it.
-    QStringList opened;
-    platform::setDesktopOpenRecorder([&](const QString &t) { opened << t; });
-    for (const QString &url : {QStringLiteral("--manual"), QStringLiteral("-x"),
-                               QStringLiteral(" -x"), QStringLiteral("a-b")}) {
-        w.Info[2]->setText(url);
-        QTest::mouseClick(w.Label1[2], Qt::LeftButton);
-    }
-    QCOMPARE(opened, QStringList({QStringLiteral(" -x"), QStringLiteral("a-b")}));
-    w.close();
+    QCOMPARE(modeOf(path), 0640u);
 }
 
 void TestStore::typingIsSavedAfterAPause()
 {
-    QFile::remove(m_ini);
-    Tesserin w(iniStore(m_ini));
+    QFile::remove(m_store.path());
+    Tesserin w(m_store.factory());
     w.autosave()->setDelay(50);
     w.show();
     QVERIFY(QTest::qWaitForWindowExposed(&w));
     // Loading and showing change nothing, so nothing is written.
     QTest::qWait(300);
-    QVERIFY(!QFile::exists(m_ini));
+    QVERIFY(!QFile::exists(m_store.path()));
 
     QTest::keyClicks(w.Doc1, QStringLiteral("abc"));
-    QTRY_COMPARE(stored(m_ini, "Data/str1"), QStringLiteral("abc\r\n"));
+    QTRY_COMPARE(m_store.stored("Data/str1"), QStringLiteral("abc\r\n"));
     w.autosave()->waitForBackgroundSave();
     // Moving between slots changes no text: the file is left alone.
-    const ino_t written = inodeOf(m_ini);
+    const ino_t written = inodeOf(m_store.path());
     w.DocSelect[1]->click();
     w.DocSelect[0]->click();
     QTest::qWait(300);
     w.autosave()->waitForBackgroundSave();
-    QCOMPARE(inodeOf(m_ini), written);
+    QCOMPARE(inodeOf(m_store.path()), written);
 
     w.FaceIcon->addItem(QStringLiteral("(^_^)"));
     w.LockText->trigger();
-    QTRY_COMPARE(stored(m_ini, "Setting/Lock"), QStringLiteral("lock"));
-    QTRY_COMPARE(stored(m_ini, "Data/tanbun0"), QStringLiteral("(^_^)"));
+    QTRY_COMPARE(m_store.stored("Setting/Lock"), QStringLiteral("lock"));
+    QTRY_COMPARE(m_store.stored("Data/tanbun0"), QStringLiteral("(^_^)"));
 
     // While the mini window is open, its box is the body; Doc(1) waits for its close.
     QTest::mouseClick(w.Command4, Qt::LeftButton);
     QVERIFY(w.mini());
     w.mini()->Doc->moveCursor(QTextCursor::End);
     QTest::keyClicks(w.mini()->Doc, QStringLiteral("def"));
-    QTRY_COMPARE(stored(m_ini, "Data/str1"), QStringLiteral("abcdef\r\n"));
+    QTRY_COMPARE(m_store.stored("Data/str1"), QStringLiteral("abcdef\r\n"));
     QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc"));
     w.mini()->close();
     w.close();
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("abcdef\r\n"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("abcdef\r\n"));
 }
 
 void TestStore::killedProcessLeavesItsTexts()
 {
     QProcess child;
     child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    child.start(QCoreApplication::applicationFilePath(), {QStringLiteral("crash-child"), m_ini});
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("crash-child"), m_store.path()});
     QVERIFY(child.waitForStarted());
     QByteArray said;
     while (!said.contains("typed") && child.waitForReadyRead(30000))
@@ -399,9 +241,9 @@ void TestStore::killedProcessLeavesItsTexts()
     QVERIFY(child.waitForFinished());
     QCOMPARE(child.exitStatus(), QProcess::CrashExit);
 
-    QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("typed before the crash\r\n"));
-    QCOMPARE(stored(m_ini, "Data/info0"), QStringLiteral("名無し"));
-    QCOMPARE(stored(m_ini, "Setting/Lock"), QStringLiteral("unlock"));
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("typed before the crash\r\n"));
+    QCOMPARE(m_store.stored("Data/info0"), QStringLiteral("名無し"));
+    QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("unlock"));
 }
 
 int main(int argc, char **argv)

@@ -1,0 +1,331 @@
+// The seams to the outside world: the per-user store, the one-pass INI writer, the end of the
+// session, the instance lock, the shell's opener and the program's folders.
+
+#include "Support.h"
+
+#include "platform/BodyText.h"
+#include "platform/DesktopOpen.h"
+#include "platform/IniWriter.h"
+#include "platform/InstanceLock.h"
+#include "platform/ProgramFolders.h"
+#include "platform/SystemEnd.h"
+
+#include <QComboBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/stat.h>
+
+using Outcome = platform::InstanceLock::Outcome;
+using support::modeOf;
+using support::writeFile;
+
+namespace {
+// Descriptors the test program was started with and would hand on itself; not the program's.
+QSet<int> inheritedDescriptors()
+{
+    QSet<int> fds;
+    for (const QString &name : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files))
+        if (const int fd = name.toInt(); fd > 2 && (::fcntl(fd, F_GETFD) & FD_CLOEXEC) == 0)
+            fds.insert(fd);
+    return fds;
+}
+} // namespace
+
+class TestPlatform : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanup();
+
+    void onePassIniWriterReadsBackThroughQt();
+    void realConstructorUsesPerUserStore();
+    void systemEndSavesDrafts();
+    void instanceLockAdmitsOneAndSurvivesCrash();
+    void instanceLockBelongsToTheUser();
+    void childrenInheritNothing();
+    void programFoldersFollowXdg();
+
+private:
+    support::TempStore m_store;
+    QSet<int> m_inherited;
+};
+
+void TestPlatform::initTestCase()
+{
+    m_inherited = inheritedDescriptors();
+}
+
+void TestPlatform::cleanup()
+{
+    platform::setDesktopOpenRecorder({});
+}
+
+void TestPlatform::onePassIniWriterReadsBackThroughQt()
+{
+    // Whatever the one-pass writer puts in the file, QSettings must read back exactly. U+FEFF
+    // and the control characters take hex escapes, so hex digits and spaces around them matter.
+    const QList<QChar> alphabet{
+        u'a',  u'Z',  u'0',      u'9',      u' ',    u';',      u',',      u'=',      u'"',
+        u'\\', u'@',  u'#',      u'[',      u']',    u'%',      u'/',      u'\t',     u'\r',
+        u'\n', u'\'', u'x',      u'日',     u'ｱ',    u'\u3000', u'\u00a0', u'\u2028', u'\u007f',
+        u'é',  u'F',  u'\ufeff', u'\ufeff', u'\x01', u'\x1f',   u'\0',     u'\xd800', u'\xdc00'};
+    const auto readBack = [](QString v) {
+        // UTF-8 cannot carry a lone surrogate: it comes back as U+FFFD.
+        for (qsizetype i = 0; i < v.size(); ++i) {
+            if (v[i].isHighSurrogate() && i + 1 < v.size() && v[i + 1].isLowSurrogate())
+                ++i;
+            else if (v[i].isSurrogate())
+                v[i] = QChar::ReplacementCharacter;
+        }
+        return v;
+    };
+    QRandomGenerator rng(20261208);
+    for (int round = 0; round < 60; ++round) {
+        const QString path = m_store.file(QStringLiteral("onepass-%1.ini").arg(round));
+        {
+            // Keys the program does not write, a stale tail of the short-text list, and values
+            // only Qt spells (a list, an unusual key name).
+            QSettings before(path, QSettings::IniFormat);
+            before.setValue(QStringLiteral("Data/tanbun900"), QStringLiteral("stale, old"));
+            before.setValue(QStringLiteral("Other/note"), QStringLiteral(" hand written "));
+            before.setValue(QStringLiteral("toplevel"), QStringLiteral("@x"));
+            before.setValue(QStringLiteral("Data/list"), QStringList{"a", "b"});
+            before.setValue(QStringLiteral("Data/odd key"), QStringLiteral("\ufeffodd"));
+        }
+        QList<std::pair<QString, QString>> values;
+        for (int k = 0; k < 40; ++k) {
+            QString v;
+            const int len = int(rng.bounded(12));
+            for (int i = 0; i < len; ++i)
+                v += alphabet[int(rng.bounded(alphabet.size()))];
+            if (rng.bounded(8) == 0)
+                v += QStringLiteral("😀");
+            values.append({QStringLiteral("Data/k%1").arg(k), v});
+        }
+        values.append({QStringLiteral("Setting/Lock"), QStringLiteral("lock")});
+        {
+            QSettings settings(path, QSettings::IniFormat);
+            QCOMPARE(platform::writeIniStrings(settings, values), std::optional<bool>(true));
+        }
+        QSettings after(path, QSettings::IniFormat);
+        for (const auto &[key, value] : values)
+            QCOMPARE(after.value(key).toString(), readBack(value));
+        QCOMPARE(after.value(QStringLiteral("Data/tanbun900")).toString(),
+                 QStringLiteral("stale, old"));
+        QCOMPARE(after.value(QStringLiteral("Other/note")).toString(),
+                 QStringLiteral(" hand written "));
+        QCOMPARE(after.value(QStringLiteral("toplevel")).toString(), QStringLiteral("@x"));
+        QCOMPARE(after.value(QStringLiteral("Data/list")).toStringList(), QStringList({"a", "b"}));
+        QCOMPARE(after.allKeys().size(), values.size() + 5);
+    }
+}
+
+void TestPlatform::realConstructorUsesPerUserStore()
+{
+    QTemporaryDir config;
+    const QByteArray old = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    {
+        Tesserin w;
+        QVERIFY(w.Info[0]->text().isEmpty());
+        QCOMPARE(w.FaceIcon->count(), 0);
+        QVERIFY(!w.LockText->isChecked());
+        QCOMPARE(w.currentSlot(), short(0));
+        QVERIFY(w.DocSelect[0]->isChecked());
+        w.Info[0]->setText(QStringLiteral("名無しさん"));
+        w.Doc0->setText(QStringLiteral("Re: テスト"));
+        platform::setBodyText(w.Doc1, QStringLiteral("本文です"));
+        w.close();
+    }
+    const QString file = config.filePath(QStringLiteral("Tesserin/Tesserin.conf"));
+    QVERIFY2(QFile::exists(file), qPrintable(file));
+    QCOMPARE(support::stored(file, QStringLiteral("Data/str1")), QStringLiteral("本文です\r\n"));
+    {
+        Tesserin again;
+        QCOMPARE(again.Info[0]->text(), QStringLiteral("名無しさん"));
+        QCOMPARE(again.Doc0->text(), QStringLiteral("Re: テスト"));
+        QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("本文です\r\n"));
+        again.close();
+    }
+    qputenv("XDG_CONFIG_HOME", old);
+}
+
+void TestPlatform::systemEndSavesDrafts()
+{
+    platform::SystemEnd systemEnd;
+    const auto endedMain = [&](const QString &body, const std::function<void(Tesserin &)> &end) {
+        auto w = support::shownMain(m_store.path());
+        QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, w.get(),
+                         &Tesserin::systemClose);
+        platform::setBodyText(w->Doc1, body);
+        end(*w);
+        QTRY_VERIFY(!w->isVisible());
+        QCOMPARE(platform::bodyText(w->Doc1), body);
+        QCOMPARE(m_store.stored(QStringLiteral("Data/str1")), body + QStringLiteral("\r\n"));
+    };
+    endedMain(QStringLiteral("draft before SIGTERM"), [](Tesserin &) { ::raise(SIGTERM); });
+
+    // SIGHUP while the clearing question is open: the program answers No itself, then saves.
+    endedMain(QStringLiteral("keep me"), [](Tesserin &w) {
+        const auto run = support::onModal<QMessageBox>([](QMessageBox &box) {
+            QPointer<QMessageBox> question = &box;
+            ::raise(SIGHUP);
+            QVERIFY(QTest::qWaitFor([&] { return !question || !question->isVisible(); }));
+        });
+        QTest::mouseClick(w.Command2, Qt::LeftButton);
+        QVERIFY(run->seen && !run->leftOpen);
+    });
+
+    // Logout.
+    endedMain(QStringLiteral("logout"), [&](Tesserin &) { emit systemEnd.endRequested(); });
+}
+
+void TestPlatform::instanceLockAdmitsOneAndSurvivesCrash()
+{
+    const QString path = m_store.file(QStringLiteral("instance.lock"));
+    {
+        platform::InstanceLock first(path);
+        QCOMPARE(first.tryLock(), Outcome::Taken);
+        platform::InstanceLock second(path);
+        QCOMPARE(second.tryLock(), Outcome::HeldByOther);
+    }
+    // Released at the end of the run.
+    platform::InstanceLock third(path);
+    QCOMPARE(third.tryLock(), Outcome::Taken);
+
+    // A lock left by a process that no longer exists is taken over.
+    const QString stale = m_store.file(QStringLiteral("stale.lock"));
+    {
+        QFile f(stale);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(QByteArray::number(0x7ffffff0) + "\ntesserin\n" +
+                QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+    platform::InstanceLock afterCrash(stale);
+    QCOMPARE(afterCrash.tryLock(), Outcome::Taken);
+}
+
+void TestPlatform::instanceLockBelongsToTheUser()
+{
+    const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
+    const QString cache = m_store.file(QStringLiteral("cache"));
+    qputenv("XDG_CACHE_HOME", QFile::encodeName(cache));
+    const QString own = cache + QStringLiteral("/Tesserin/tesserin.lock");
+
+    const QString runtime = m_store.file(QStringLiteral("run"));
+    QVERIFY(QDir().mkpath(runtime));
+    QVERIFY(::chmod(QFile::encodeName(runtime).constData(), 0700) == 0);
+    const QString shared = m_store.file(QStringLiteral("shared"));
+    QVERIFY(QDir().mkpath(shared));
+    QVERIFY(::chmod(QFile::encodeName(shared).constData(), 01777) == 0);
+    const QString foreign = m_store.file(QStringLiteral("foreign"));
+    QVERIFY(QDir().mkpath(foreign));
+    // Another account's folder (the tests run as root, which may give one away).
+    const bool givenAway = ::chown(QFile::encodeName(foreign).constData(), 65534, 65534) == 0;
+    writeFile(m_store.file(QStringLiteral("file")), "x");
+
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    QCOMPARE(platform::InstanceLock::defaultPath(), runtime + QStringLiteral("/tesserin.lock"));
+    for (const QString &bad :
+         {QString(), shared, givenAway ? foreign : shared, m_store.file(QStringLiteral("file")),
+          m_store.file(QStringLiteral("missing"))}) {
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(bad));
+        QCOMPARE(platform::InstanceLock::defaultPath(), own);
+    }
+    {
+        platform::InstanceLock lock;
+        QCOMPARE(lock.tryLock(), Outcome::Taken);
+        QCOMPARE(modeOf(QFileInfo(own).absolutePath()), 0700u);
+        QCOMPARE(modeOf(own), 0600u);
+        // Another instance of this user.
+        platform::InstanceLock second;
+        QCOMPARE(second.tryLock(), Outcome::HeldByOther);
+    }
+    qputenv("XDG_RUNTIME_DIR", oldRuntime);
+    qputenv("XDG_CACHE_HOME", oldCache);
+
+    // Whatever else is in the way is no other instance: the program starts and says why.
+    const QString folder = m_store.file(QStringLiteral("lock-folder"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString garbage = m_store.file(QStringLiteral("garbage.lock"));
+    writeFile(garbage, "\x01\x02 garbage");
+    for (const QString &path :
+         {folder, garbage, m_store.file(QStringLiteral("file/tesserin.lock"))}) {
+        platform::InstanceLock lock(path);
+        QCOMPARE(lock.tryLock(), Outcome::Failed);
+        QVERIFY(lock.why().contains(path.section(QLatin1Char('/'), 0, -2)));
+    }
+}
+
+void TestPlatform::childrenInheritNothing()
+{
+    // A fake xdg-open first on PATH records its process and then becomes `sleep`, keeping the
+    // descriptors it was started with.
+    const QString bin = m_store.file(QStringLiteral("bin"));
+    QVERIFY(QDir().mkpath(bin));
+    const QString pidFile = m_store.file(QStringLiteral("xdg-open.pid"));
+    writeFile(bin + QStringLiteral("/xdg-open"),
+              "#!/bin/sh\necho $$ > '" + QFile::encodeName(pidFile) + "'\nexec sleep 30\n");
+    QVERIFY(::chmod(QFile::encodeName(bin + QStringLiteral("/xdg-open")).constData(), 0755) == 0);
+    const QByteArray oldPath = qgetenv("PATH");
+    qputenv("PATH", QFile::encodeName(bin) + ':' + oldPath);
+
+    platform::SystemEnd systemEnd; // its socket pair exists from here on
+    auto w = support::shownMain(m_store.path());
+    w->Info[2]->setText(QStringLiteral("https://example.org/"));
+    QTest::mouseClick(w->Label1[2], Qt::LeftButton);
+    qputenv("PATH", oldPath);
+
+    QTRY_VERIFY_WITH_TIMEOUT(QFile(pidFile).size() > 0, 10000);
+    QFile f(pidFile);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QString proc = QStringLiteral("/proc/%1").arg(f.readAll().trimmed().toInt());
+    const auto comm = [&] {
+        QFile c(proc + QStringLiteral("/comm"));
+        return c.open(QIODevice::ReadOnly) ? c.readAll().trimmed() : QByteArray();
+    };
+    QTRY_COMPARE_WITH_TIMEOUT(comm(), QByteArray("sleep"), 10000);
+    QSet<int> fds;
+    for (const QString &name : QDir(proc + QStringLiteral("/fd")).entryList(QDir::Files))
+        fds.insert(name.toInt());
+    ::kill(QFileInfo(proc).fileName().toInt(), SIGKILL);
+    fds -= m_inherited;
+    QCOMPARE(fds, QSet<int>({0, 1, 2}));
+
+    // A text that xdg-open would take for an option never reaches it.
+    QStringList opened;
+    platform::setDesktopOpenRecorder([&](const QString &t) { opened << t; });
+    for (const QString &url : {QStringLiteral("--manual"), QStringLiteral("-x"),
+                               QStringLiteral(" -x"), QStringLiteral("a-b")}) {
+        w->Info[2]->setText(url);
+        QTest::mouseClick(w->Label1[2], Qt::LeftButton);
+    }
+    QCOMPARE(opened, QStringList({QStringLiteral(" -x"), QStringLiteral("a-b")}));
+    w->close();
+}
+
+void TestPlatform::programFoldersFollowXdg()
+{
+    // XDG_DATA_HOME moves the user's folder; the program's is where it runs from.
+    const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+    const QString xdg = m_store.file(QStringLiteral("xdg"));
+    qputenv("XDG_DATA_HOME", QFile::encodeName(xdg));
+    const platform::ProgramFolders real = platform::programFolders();
+    qputenv("XDG_DATA_HOME", dataHome);
+    QCOMPARE(real.userData, xdg + QStringLiteral("/Tesserin"));
+    QCOMPARE(real.program, QCoreApplication::applicationDirPath());
+}
+
+QTEST_MAIN(TestPlatform)
+#include "test_platform.moc"
