@@ -2,13 +2,13 @@
 
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
-#include "platform/BodyText.h"
+#include "platform/widgets/BodyText.h"
 #include "platform/DesktopOpen.h"
 #include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
-#include "platform/Look.h"
+#include "platform/widgets/Theme.h"
 #include "platform/SystemEnd.h"
-#include "platform/UiLanguage.h"
+#include "platform/widgets/UiLanguage.h"
 
 #include <QAbstractButton>
 #include <QAccessible>
@@ -355,7 +355,7 @@ void TestNotebook::realConstructorUsesPerUserStore()
         QVERIFY(w.DocSelect[0]->isChecked());
         w.Info[0]->setText(QStringLiteral("名無しさん"));
         w.Doc0->setText(QStringLiteral("Re: テスト"));
-        platform::setBodyText(w.Doc1, QStringLiteral("本文です"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("本文です"));
         w.close();
     }
     const QString file = config.filePath(QStringLiteral("Tesserin/Tesserin.conf"));
@@ -365,7 +365,7 @@ void TestNotebook::realConstructorUsesPerUserStore()
         Tesserin again;
         QCOMPARE(again.Info[0]->text(), QStringLiteral("名無しさん"));
         QCOMPARE(again.Doc0->text(), QStringLiteral("Re: テスト"));
-        QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("本文です\r\n"));
+        QCOMPARE(widgets::bodyText(again.Doc1), QStringLiteral("本文です\r\n"));
         again.close();
     }
     qputenv("XDG_CONFIG_HOME", old);
@@ -496,7 +496,7 @@ void TestNotebook::tabOrderSkipsButtons()
     Tesserin w(iniStore(m_ini));
     w.show();
     QVERIFY(QTest::qWaitForWindowActive(&w));
-    platform::setBodyText(w.Doc1, QStringLiteral("body"));
+    widgets::setBodyText(w.Doc1, QStringLiteral("body"));
     w.Info[0]->setFocus();
     const QList<QWidget *> expected{w.Info[1], w.Info[2],  w.Doc0,     w.Doc1,   w.FaceIcon,
                                     w.facebtn, w.SiteLink, w.Command4, w.Info[0]};
@@ -504,7 +504,7 @@ void TestNotebook::tabOrderSkipsButtons()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("body")); // Tab typed nothing
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("body")); // Tab typed nothing
     for (QPushButton *b :
          {w.Command3[0], w.Command3[4], w.Command2, w.Command1, w.DocSelect[0], w.DocSelect[2]})
         QVERIFY(!(b->focusPolicy() & Qt::TabFocus));
@@ -518,7 +518,7 @@ void TestNotebook::personalDetailsSelectWholeTextOnFocus()
     w.Info[0]->setText(QStringLiteral("handle"));
     w.Info[1]->setText(QStringLiteral("mail@example.org"));
     w.Doc0->setText(QStringLiteral("title"));
-    platform::setBodyText(w.Doc1, QStringLiteral("body text"));
+    widgets::setBodyText(w.Doc1, QStringLiteral("body text"));
 
     // By Tab.
     w.Info[0]->setFocus();
@@ -611,26 +611,26 @@ void TestNotebook::slotSwitchKeepsEveryDraft()
     QCOMPARE(w.currentSlot(), short(1));
     QVERIFY(w.DocSelect[1]->isChecked() && !w.DocSelect[0]->isChecked());
     QCOMPARE(w.Doc0->text(), QString());
-    QCOMPARE(platform::bodyText(w.Doc1), QString());
+    QCOMPARE(widgets::bodyText(w.Doc1), QString());
     QCOMPARE(w.slotTitle(0), QStringLiteral("title one"));
     w.Doc0->setText(QStringLiteral("title two"));
-    platform::setBodyText(w.Doc1, QStringLiteral("two\r\nlines"));
+    widgets::setBodyText(w.Doc1, QStringLiteral("two\r\nlines"));
 
     QTest::mouseClick(w.DocSelect[0], Qt::LeftButton);
     QCOMPARE(w.Doc0->text(), QStringLiteral("title one"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("body one"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("body one"));
     QCOMPARE(w.Info[0]->text(), QStringLiteral("me")); // belongs to no slot
 
     // The shown slot again: stored and loaded back unchanged.
     QTest::keyClicks(w.Doc1, QStringLiteral("!"));
     QTest::mouseClick(w.DocSelect[0], Qt::LeftButton);
     QVERIFY(w.DocSelect[0]->isChecked());
-    QCOMPARE(w.slotBody(0), platform::bodyText(w.Doc1));
+    QCOMPARE(w.slotBody(0), widgets::bodyText(w.Doc1));
     QCOMPARE(w.Doc0->text(), QStringLiteral("title one"));
 
     QTest::mouseClick(w.DocSelect[1], Qt::LeftButton);
     QCOMPARE(w.Doc0->text(), QStringLiteral("title two"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("two\r\nlines"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("two\r\nlines"));
     QTest::mouseClick(w.DocSelect[2], Qt::LeftButton);
     QCOMPARE(w.Doc0->text(), QString());
     w.close();
@@ -648,9 +648,9 @@ void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
     QVERIFY(QTest::qWaitForWindowActive(&w));
     w.Doc0->setText(QStringLiteral("keep title"));
     w.Info[0]->setText(QStringLiteral("keep handle"));
-    platform::setBodyText(w.Doc1, QStringLiteral("slot one"));
+    widgets::setBodyText(w.Doc1, QStringLiteral("slot one"));
     QTest::mouseClick(w.DocSelect[1], Qt::LeftButton);
-    platform::setBodyText(w.Doc1, QStringLiteral("slot two"));
+    widgets::setBodyText(w.Doc1, QStringLiteral("slot two"));
 
     fixture::Question q;
     answerNextQuestion(false, &q);
@@ -662,20 +662,20 @@ void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
     QCOMPARE(q.yesText, QStringLiteral("はい"));
     QCOMPARE(q.noText, QStringLiteral("いいえ"));
     QVERIFY(q.yesIsDefault);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("slot two"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("slot two"));
 
     answerNextQuestion(true);
     QTest::mouseClick(w.Command2, Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w.Doc1), QString());
+    QCOMPARE(widgets::bodyText(w.Doc1), QString());
     QCOMPARE(w.Info[0]->text(), QStringLiteral("keep handle"));
     QTest::mouseClick(w.DocSelect[0], Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("slot one"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("slot one"));
     QCOMPARE(w.Doc0->text(), QStringLiteral("keep title"));
 
     // Escape on the question means No.
     fixture::onModal([](QWidget *m) { QTest::keyClick(m, Qt::Key_Escape); });
     QTest::mouseClick(w.Command2, Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("slot one"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("slot one"));
 }
 
 void TestNotebook::copyCommandsPutFieldsOnClipboard()
@@ -687,7 +687,7 @@ void TestNotebook::copyCommandsPutFieldsOnClipboard()
     w.Info[1]->setText(QStringLiteral("mail@example.org"));
     w.Info[2]->setText(QStringLiteral("http://example.org/ "));
     w.Doc0->setText(QStringLiteral("  Re: 件名  "));
-    platform::setBodyText(w.Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
+    widgets::setBodyText(w.Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
     const QStringList raw{" handle ", "mail@example.org", "http://example.org/ ", "  Re: 件名  "};
 
     for (int i = 0; i < 4; ++i) {
@@ -710,7 +710,7 @@ void TestNotebook::copyCommandsPutFieldsOnClipboard()
     QTest::keyClick(w.Doc1, Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
     // The body box keeps its unfinished text, caret included.
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("  abc\r\n\r\n\r\n "));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("  abc\r\n\r\n\r\n "));
     QCOMPARE(w.Doc1->textCursor().position(), 3);
 
     // An empty field empties the clipboard.
@@ -718,11 +718,11 @@ void TestNotebook::copyCommandsPutFieldsOnClipboard()
     putClipboard(QStringLiteral("before"));
     QTest::keyClick(&w, Qt::Key_F6);
     QCOMPARE(clipboardText(), QString());
-    platform::setBodyText(w.Doc1, QStringLiteral("   "));
+    widgets::setBodyText(w.Doc1, QStringLiteral("   "));
     putClipboard(QStringLiteral("before"));
     QTest::keyClick(&w, Qt::Key_F9);
     QCOMPARE(clipboardText(), QString());
-    platform::setBodyText(w.Doc1, QStringLiteral("\r\n\r\n  first"));
+    widgets::setBodyText(w.Doc1, QStringLiteral("\r\n\r\n  first"));
     QTest::keyClick(&w, Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("\r\n\r\n  first\r\n"));
 }
@@ -738,11 +738,11 @@ void TestNotebook::bodyLineBreaksCrossTheBoxBoundary()
     QTest::keyClick(w.Doc1, Qt::Key_Return);
     QTest::keyClick(w.Doc1, Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc\r\n\r\n"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("abc\r\n\r\n"));
 
     // Shift+Enter breaks the line as Enter does, and a pasted line or paragraph separator
     // leaves the box as CR LF too; a no-break space stays what it is.
-    platform::setBodyText(w.Doc1, QString());
+    widgets::setBodyText(w.Doc1, QString());
     QTest::keyClicks(w.Doc1, QStringLiteral("abc"));
     QTest::keyClick(w.Doc1, Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(w.Doc1, QStringLiteral("def"));
@@ -752,15 +752,15 @@ void TestNotebook::bodyLineBreaksCrossTheBoxBoundary()
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\ndef\r\n"));
     putClipboard(QStringLiteral("x\u2028y\u2029z\u00a0"));
     QTest::keyClick(w.Doc1, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc\r\ndef\r\n\r\nx\r\ny\r\nz\u00a0"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("abc\r\ndef\r\n\r\nx\r\ny\r\nz\u00a0"));
     // The title is a single-line box: copied and stored as it stands.
     w.Doc0->setText(QStringLiteral("t\u2028u"));
     QTest::keyClick(w.Doc1, Qt::Key_F8);
     QCOMPARE(clipboardText(), QStringLiteral("t\u2028u"));
     // A lone CR or LF from the store comes back as CR LF.
-    platform::setBodyText(w.Doc1, QStringLiteral("x\ny\rz"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("x\r\ny\r\nz"));
-    platform::setBodyText(w.Doc1, QStringLiteral("a\u2028b"));
+    widgets::setBodyText(w.Doc1, QStringLiteral("x\ny\rz"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("x\r\ny\r\nz"));
+    widgets::setBodyText(w.Doc1, QStringLiteral("a\u2028b"));
     w.close();
     QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("a\r\nb\r\n"));
     QCOMPARE(stored(m_ini, "Data/Title1"), QStringLiteral("t\u2028u"));
@@ -848,7 +848,7 @@ void TestNotebook::shortTextBoxInsertsAtCaret()
     QCOMPARE(w.FaceIcon->currentIndex(), -1);
     QVERIFY(!w.FaceIcon->isEditable());
 
-    platform::setBodyText(w.Doc1, QStringLiteral("abcdef"));
+    widgets::setBodyText(w.Doc1, QStringLiteral("abcdef"));
     QTextCursor c = w.Doc1->textCursor();
     c.setPosition(2);
     c.setPosition(4, QTextCursor::KeepAnchor);
@@ -858,21 +858,21 @@ void TestNotebook::shortTextBoxInsertsAtCaret()
     // A choice by keyboard on the focused box replaces the body's selection.
     w.FaceIcon->setFocus();
     QTest::keyClick(w.FaceIcon, Qt::Key_Down);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abよろしくef"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("abよろしくef"));
     QCOMPARE(w.FaceIcon->currentIndex(), -1);
     QCOMPARE(QApplication::focusWidget(), w.FaceIcon);
     QCOMPARE(w.Doc1->textCursor().position(), 6);
 
     // The same item again inserts again.
     emit w.FaceIcon->activated(0);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abよろしくよろしくef"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("abよろしくよろしくef"));
     // A character outside the BMP goes in whole.
     emit w.FaceIcon->activated(1);
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abよろしくよろしく😀ef"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("abよろしくよろしく😀ef"));
     QCOMPARE(w.FaceIcon->currentIndex(), -1);
 
     // The wheel over the closed box chooses nothing.
-    const QString before = platform::bodyText(w.Doc1);
+    const QString before = widgets::bodyText(w.Doc1);
     QSignalSpy spy(w.FaceIcon, &QComboBox::activated);
     const QPoint centre = w.FaceIcon->rect().center();
     for (int delta : {-120, 120, -120}) {
@@ -881,7 +881,7 @@ void TestNotebook::shortTextBoxInsertsAtCaret()
         QApplication::sendEvent(w.FaceIcon, &wheel);
     }
     QCOMPARE(spy.count(), 0);
-    QCOMPARE(platform::bodyText(w.Doc1), before);
+    QCOMPARE(widgets::bodyText(w.Doc1), before);
     QCOMPARE(w.FaceIcon->currentIndex(), -1);
 }
 
@@ -920,7 +920,7 @@ void TestNotebook::closeSavesEverything()
         w.Info[1]->setText(QStringLiteral("sage"));
         w.Info[2]->setText(QStringLiteral("http://example.org/"));
         w.Doc0->setText(QStringLiteral(" タイトル "));
-        platform::setBodyText(w.Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
+        widgets::setBodyText(w.Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
         w.FaceIcon->addItems({QStringLiteral("x"), QStringLiteral("y")});
         QTest::mouseClick(w.Command1, Qt::LeftButton);
         QVERIFY(!w.isVisible());
@@ -931,7 +931,7 @@ void TestNotebook::closeSavesEverything()
     QCOMPARE(stored(m_ini, "Data/tanbun1"), QStringLiteral("y"));
     QCOMPARE(stored(m_ini, "Setting/Lock"), QStringLiteral("unlock"));
     Tesserin again(iniStore(m_ini));
-    QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("abc\r\n"));
+    QCOMPARE(widgets::bodyText(again.Doc1), QStringLiteral("abc\r\n"));
     QCOMPARE(again.Info[2]->text(), QStringLiteral("http://example.org/"));
     QCOMPARE(again.FaceIcon->count(), 2);
     QCOMPARE(again.FaceIcon->currentIndex(), -1);
@@ -957,7 +957,7 @@ void TestNotebook::unwritableStoreIsNotASilentLoss()
         Tesserin w(factory);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        platform::setBodyText(w.Doc1, QStringLiteral("precious"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("precious"));
         fixture::Question first;
         // First answer: try again (still failing); second: the store works now.
         fixture::onModal([&](QWidget *m) {
@@ -1008,7 +1008,7 @@ void TestNotebook::systemEndSavesDrafts()
                          &Tesserin::systemClose);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        platform::setBodyText(w.Doc1, QStringLiteral("draft before SIGTERM"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("draft before SIGTERM"));
         ::raise(SIGTERM);
         QTRY_VERIFY(!w.isVisible());
     }
@@ -1021,11 +1021,11 @@ void TestNotebook::systemEndSavesDrafts()
                          &Tesserin::systemClose);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        platform::setBodyText(w.Doc1, QStringLiteral("keep me"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("keep me"));
         fixture::onModal([](QWidget *) { ::raise(SIGHUP); });
         QTest::mouseClick(w.Command2, Qt::LeftButton);
         QTRY_VERIFY(!w.isVisible());
-        QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("keep me"));
+        QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("keep me"));
     }
     QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("keep me\r\n"));
 
@@ -1035,7 +1035,7 @@ void TestNotebook::systemEndSavesDrafts()
         QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, &w,
                          &Tesserin::systemClose);
         w.show();
-        platform::setBodyText(w.Doc1, QStringLiteral("logout"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("logout"));
         emit systemEnd.endRequested();
         QTRY_VERIFY(!w.isVisible());
     }
@@ -1176,7 +1176,7 @@ void TestNotebook::readableUnderADarkPalette()
 
 void TestNotebook::qtMenusInJapaneseAndTheProgramFont()
 {
-    const bool translated = platform::useJapaneseUi(*qApp);
+    const bool translated = widgets::useJapaneseUi(*qApp);
     QCOMPARE(translated, QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
                                        QStringLiteral("/qtbase_ja.qm")));
     Tesserin w(iniStore(m_ini));

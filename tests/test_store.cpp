@@ -5,10 +5,10 @@
 #include "mini/frmMini.h"
 #include "notebook/Autosave.h"
 #include "notebook/NotebookStore.h"
-#include "platform/BodyText.h"
+#include "platform/widgets/BodyText.h"
 #include "platform/DesktopOpen.h"
 #include "platform/InstanceLock.h"
-#include "platform/ShortTextBox.h"
+#include "platform/widgets/ShortTextBox.h"
 #include "platform/SystemEnd.h"
 
 #include <QAction>
@@ -156,10 +156,10 @@ void TestStore::closeNeverWaitsLongForTheLock()
         w.show();
         // A background save of an older text is waiting for the lock as the close begins: it
         // must give way, and never land after the close's write.
-        platform::setBodyText(w.Doc1, QStringLiteral("older"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("older"));
         w.autosave()->saveInBackground();
         w.Doc0->setText(QStringLiteral("\uFEFFtitle"));
-        platform::setBodyText(w.Doc1, QStringLiteral("newer"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("newer"));
         clock.start();
         w.close();
         QVERIFY(!w.isVisible());
@@ -196,7 +196,7 @@ void TestStore::everyValueComesBackExactly()
     QCOMPARE(w.Doc0->text(), awkward[0]);
     QStringList expected = awkward;
     expected[8] = QString(QChar::ReplacementCharacter);
-    QCOMPARE(platform::shortTexts(w.FaceIcon), expected);
+    QCOMPARE(widgets::shortTexts(w.FaceIcon), expected);
 }
 
 void TestStore::saveReportsWhatHappened()
@@ -378,7 +378,7 @@ void TestStore::typingIsSavedAfterAPause()
     w.mini()->Doc->moveCursor(QTextCursor::End);
     QTest::keyClicks(w.mini()->Doc, QStringLiteral("def"));
     QTRY_COMPARE(stored(m_ini, "Data/str1"), QStringLiteral("abcdef\r\n"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("abc"));
     w.mini()->close();
     w.close();
     QCOMPARE(stored(m_ini, "Data/str1"), QStringLiteral("abcdef\r\n"));

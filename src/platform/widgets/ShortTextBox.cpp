@@ -1,11 +1,11 @@
-#include "platform/ShortTextBox.h"
+#include "platform/widgets/ShortTextBox.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QListView>
 #include <QStringListModel>
 
-namespace platform {
+namespace widgets {
 
 namespace {
 class WheelBlocker : public QObject
@@ -56,4 +56,4 @@ void setShortTexts(QComboBox *box, const QStringList &texts)
     box->setCurrentIndex(-1);
 }
 
-} // namespace platform
+} // namespace widgets

@@ -4,7 +4,7 @@
 
 class QComboBox;
 
-namespace platform {
+namespace widgets {
 
 // Sets up a drop-down list of short texts: the user picks, cannot type, and turning the mouse
 // wheel over the closed box chooses nothing (a wheel turn would otherwise pour texts into the
@@ -17,4 +17,4 @@ QStringList shortTexts(const QComboBox *box);
 // Replaces the box's items; the box then shows nothing (filling would make the first current).
 void setShortTexts(QComboBox *box, const QStringList &texts);
 
-} // namespace platform
+} // namespace widgets
