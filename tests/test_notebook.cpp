@@ -2,12 +2,12 @@
 
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
-#include "platform/widgets/BodyText.h"
 #include "platform/DesktopOpen.h"
 #include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
-#include "platform/widgets/Theme.h"
 #include "platform/SystemEnd.h"
+#include "platform/widgets/BodyText.h"
+#include "platform/widgets/Theme.h"
 #include "platform/widgets/UiLanguage.h"
 
 #include <QAbstractButton>

@@ -4,8 +4,8 @@
 #include "faces/FaceTable.h"
 #include "notebook/NotebookStore.h"
 #include "notebook/Tesserin.h"
-#include "platform/widgets/BodyText.h"
 #include "platform/TextDecoding.h"
+#include "platform/widgets/BodyText.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -284,8 +284,7 @@ void TestRobustness::randomFilesKeepTheTableInvariants()
             return;
         // The baseline lookup gives the same table.
         if (n % 10 == 0)
-            QVERIFY2(readFacesLinearly(bytes) == table.FaceGroups(),
-                     qPrintable(what));
+            QVERIFY2(readFacesLinearly(bytes) == table.FaceGroups(), qPrintable(what));
     }
 }
 

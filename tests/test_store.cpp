@@ -5,11 +5,11 @@
 #include "mini/frmMini.h"
 #include "notebook/Autosave.h"
 #include "notebook/NotebookStore.h"
-#include "platform/widgets/BodyText.h"
 #include "platform/DesktopOpen.h"
 #include "platform/InstanceLock.h"
-#include "platform/widgets/ShortTextBox.h"
 #include "platform/SystemEnd.h"
+#include "platform/widgets/BodyText.h"
+#include "platform/widgets/ShortTextBox.h"
 
 #include <QAction>
 #include <QComboBox>

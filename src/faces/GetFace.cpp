@@ -4,8 +4,8 @@
 #include "platform/widgets/BodyText.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Names.h"
-#include "platform/widgets/Theme.h"
 #include "platform/widgets/OpenerPlacement.h"
+#include "platform/widgets/Theme.h"
 #include "platform/widgets/Twips.h"
 
 #include <QHideEvent>
@@ -56,8 +56,8 @@ void GetFace::buildControls()
         list->setFont(widgets::faceFont(ListPoints));
     kind->setAccessibleName(QStringLiteral("グループ"));
     face->setAccessibleName(widgets::name::Face);
-    CloseBtn = widgets::makeButton(this, QStringLiteral("閉じる"), ClosePlace,
-                                   QStringLiteral("CloseBtn"));
+    CloseBtn =
+        widgets::makeButton(this, QStringLiteral("閉じる"), ClosePlace, QStringLiteral("CloseBtn"));
 
     widgets::chainTabs({facetext, SelectBtn, kind, face, CloseBtn});
 }

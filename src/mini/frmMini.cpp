@@ -2,12 +2,12 @@
 
 #include "faces/GetFace.h"
 #include "notebook/Tesserin.h"
-#include "platform/widgets/BodyText.h"
 #include "platform/Clipboard.h"
+#include "platform/widgets/BodyText.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Names.h"
-#include "platform/widgets/Theme.h"
 #include "platform/widgets/ShortTextBox.h"
+#include "platform/widgets/Theme.h"
 #include "platform/widgets/Twips.h"
 
 #include <QCloseEvent>

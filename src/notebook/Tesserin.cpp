@@ -6,14 +6,14 @@
 #include "notebook/Autosave.h"
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
+#include "platform/Clipboard.h"
+#include "platform/MessageBox.h"
 #include "platform/widgets/BodyText.h"
 #include "platform/widgets/ClickLabel.h"
-#include "platform/Clipboard.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Names.h"
-#include "platform/widgets/Theme.h"
-#include "platform/MessageBox.h"
 #include "platform/widgets/ShortTextBox.h"
+#include "platform/widgets/Theme.h"
 #include "platform/widgets/Twips.h"
 #include "shell/frmExecShell.h"
 #include "shorttext/frmFace.h"
@@ -129,8 +129,8 @@ void Tesserin::buildControls(QWidget *client)
         label->setObjectName(QStringLiteral("Label1_%1").arg(i));
         label->setGeometry(LabelPlace[i].rect());
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        widgets::paintLabelText(label, i == 2 ? widgets::colour::LightPink
-                                               : widgets::colour::LightYellow);
+        widgets::paintLabelText(label,
+                                i == 2 ? widgets::colour::LightPink : widgets::colour::LightYellow);
         connect(label, &widgets::ClickLabel::clicked, this, [this, i] { Label1_Click(i); });
         Label1[i] = label;
     }
@@ -142,9 +142,9 @@ void Tesserin::buildControls(QWidget *client)
                                           widgets::colour::CopyYellow, TabStop::No);
         Command3[i]->setAccessibleName(FieldName[i] + QStringLiteral("をコピー"));
     }
-    Command2 = widgets::makeButton(client, QStringLiteral("クリア"), ClearPlace,
-                                   QStringLiteral("Command2"), widgets::colour::LightGreen,
-                                   TabStop::No);
+    Command2 =
+        widgets::makeButton(client, QStringLiteral("クリア"), ClearPlace,
+                            QStringLiteral("Command2"), widgets::colour::LightGreen, TabStop::No);
 
     FaceIcon = new QComboBox(client);
     FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
@@ -168,9 +168,9 @@ void Tesserin::buildControls(QWidget *client)
 
     SiteLink = widgets::makeButton(client, QStringLiteral("Brookfen"), SitePlace,
                                    QStringLiteral("SiteLink"), widgets::colour::Apricot);
-    Command1 = widgets::makeButton(client, QStringLiteral("おわり"), EndPlace,
-                                   QStringLiteral("Command1"), widgets::colour::Apricot,
-                                   TabStop::No);
+    Command1 =
+        widgets::makeButton(client, QStringLiteral("おわり"), EndPlace, QStringLiteral("Command1"),
+                            widgets::colour::Apricot, TabStop::No);
     Command4 = widgets::makeButton(client, QStringLiteral("小さくする"), MiniPlace,
                                    QStringLiteral("Command4"), widgets::colour::Apricot);
 

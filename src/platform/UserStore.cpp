@@ -6,8 +6,8 @@ namespace platform {
 
 std::unique_ptr<QSettings> openUserStore()
 {
-    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope,
-                                       AppName, AppName);
+    return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, AppName,
+                                       AppName);
 }
 
 } // namespace platform

@@ -3,9 +3,9 @@
 #include "notebook/Tesserin.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Names.h"
-#include "platform/widgets/Theme.h"
 #include "platform/widgets/OpenerPlacement.h"
 #include "platform/widgets/ShortTextBox.h"
+#include "platform/widgets/Theme.h"
 #include "platform/widgets/Twips.h"
 #include "shorttext/ShortTextRules.h"
 
