@@ -43,11 +43,7 @@ frmMini::frmMini(Tesserin *main) : QWidget(nullptr), m_main(main)
     Doc = widgets::makeBodyBox(this, DocPlace, QStringLiteral("Doc"));
     Doc->setAccessibleName(widgets::name::Body);
 
-    FaceIcon = new QComboBox(this);
-    FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
-    FaceIcon->setAccessibleName(widgets::name::ShortText);
-    FaceIcon->setGeometry(FaceIconPlace.rect());
-    widgets::makeShortTextBox(FaceIcon);
+    FaceIcon = widgets::makeShortTextBox(this, FaceIconPlace, QStringLiteral("FaceIcon"));
 
     Command3 = widgets::makeButton(this, QStringLiteral("(^o^)"), Command3Place,
                                    QStringLiteral("Command3"), widgets::colour::LightPink);

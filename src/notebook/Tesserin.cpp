@@ -146,11 +146,7 @@ void Tesserin::buildControls(QWidget *client)
         widgets::makeButton(client, QStringLiteral("クリア"), ClearPlace,
                             QStringLiteral("Command2"), widgets::colour::LightGreen, TabStop::No);
 
-    FaceIcon = new QComboBox(client);
-    FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
-    FaceIcon->setGeometry(FaceIconPlace.rect());
-    widgets::makeShortTextBox(FaceIcon);
-    FaceIcon->setAccessibleName(widgets::name::ShortText);
+    FaceIcon = widgets::makeShortTextBox(client, FaceIconPlace, QStringLiteral("FaceIcon"));
 
     facebtn = widgets::makeButton(client, QStringLiteral("(^o^)"), FaceButtonPlace,
                                   QStringLiteral("facebtn"), widgets::colour::LightPink);

@@ -1,15 +1,18 @@
 #pragma once
 
+#include "platform/widgets/Twips.h"
+
 #include <QStringList>
 
 class QComboBox;
+class QWidget;
 
 namespace widgets {
 
-// Sets up a drop-down list of short texts: the user picks, cannot type, and turning the mouse
-// wheel over the closed box chooses nothing (a wheel turn would otherwise pour texts into the
-// body while the user scrolls). Choosing by the drop-down list or the arrow keys still works.
-void makeShortTextBox(QComboBox *box);
+// A drop-down list of short texts at its place: the user picks, cannot type, and turning the
+// mouse wheel over the closed box chooses nothing (a wheel turn would otherwise pour texts into
+// the body while the user scrolls). Choosing by the drop-down list or the arrow keys still works.
+QComboBox *makeShortTextBox(QWidget *parent, const Place &place, const QString &name);
 
 // The box's items, in order.
 QStringList shortTexts(const QComboBox *box);
