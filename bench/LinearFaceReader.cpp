@@ -4,17 +4,17 @@
 #include "platform/TextDecoding.h"
 #include "text/TrimSpaces.h"
 
-#include <QRegularExpression>
-
 #include <optional>
 
 QList<FaceGroup> readFacesLinearly(const QByteArray &bytes)
 {
     const std::optional<QString> whole = platform::decodeWholeText(bytes);
+    // Every line end as LF; a regular expression would not split text with a lone surrogate.
     QString text = whole ? *whole : platform::decodeLineByLine(bytes);
-    if (text.endsWith(u'\r') || text.endsWith(u'\n'))
-        text.chop(text.endsWith(QLatin1String("\r\n")) ? 2 : 1); // a last line end ends no line
-    QStringList lines = text.split(QRegularExpression(QStringLiteral("\r\n|\r|\n")));
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n")).replace(u'\r', u'\n');
+    if (text.endsWith(u'\n'))
+        text.chop(1); // a last line end opens no line
+    QStringList lines = text.split(u'\n');
     if (text.isEmpty())
         lines.clear();
 
