@@ -5,7 +5,7 @@
 #include "notebook/Autosave.h"
 #include "notebook/NotebookStore.h"
 #include "notebook/Tesserin.h"
-#include "platform/BodyText.h"
+#include "platform/widgets/BodyText.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

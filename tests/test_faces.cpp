@@ -1,3 +1,4 @@
+#include "LinearFaceReader.h"
 #include "Support.h"
 
 #include "faces/FaceTable.h"
@@ -5,7 +6,7 @@
 #include "notebook/Tesserin.h"
 #include "platform/ProgramFolders.h"
 #include "platform/TextDecoding.h"
-#include "platform/Twips.h"
+#include "platform/widgets/Twips.h"
 
 #include <QAction>
 #include <QApplication>
@@ -240,19 +241,13 @@ void TestFaces::commentsAndTrimming()
 
 void TestFaces::lineEnds()
 {
-    const auto lines = [](const QString &text) {
-        QStringList out;
-        for (const QStringView line : FaceTable::fileLines(text))
-            out.append(line.toString());
-        return out;
-    };
-    QCOMPARE(lines(QString()), QStringList());
-    QCOMPARE(lines(QStringLiteral("a")), QStringList{QStringLiteral("a")});
-    QCOMPARE(lines(QStringLiteral("\r\n")), QStringList{QString()});
+    // Every line files one emoticon under g, so the emoticons show where the lines ended.
+    QVERIFY(readText(QString()).isEmpty());
+    QCOMPARE(readText(QStringLiteral("g\ta")), QStringList{QStringLiteral("g\ta")});
+    QCOMPARE(readText(QStringLiteral("g\ta\r\n")), QStringList{QStringLiteral("g\ta")});
     // CR LF, a lone CR and a lone LF each end one line, whatever else the text holds.
-    QCOMPARE(lines(QStringLiteral("a\rb\r\r\nc\n\nd\r\n\re\n")),
-             (QStringList{QStringLiteral("a"), QStringLiteral("b"), QString(), QStringLiteral("c"),
-                          QString(), QStringLiteral("d"), QString(), QStringLiteral("e")}));
+    QCOMPARE(readText(QStringLiteral("g\ta\rg\tb\r\r\ng\tc\n\ng\td\r\n\rg\te\n")),
+             QStringList{QStringLiteral("g\ta\tb\tc\td\te")});
 }
 
 void TestFaces::mixedFilesAndEncodings_data()
@@ -338,7 +333,7 @@ void TestFaces::groupLimit()
              (QStringList{QStringLiteral("f0"), QStringLiteral("late")}));
     QVERIFY(!table.groupNames().contains(QStringLiteral("g32767")));
     // The linear scan leaves out the same group.
-    QVERIFY(FaceTable::fromBytes(text.toUtf8(), FaceTable::Lookup::Scan) == table);
+    QVERIFY(readFacesLinearly(text.toUtf8()) == table.FaceGroups());
 
     // Exactly 32,767 groups load whole.
     text.clear();
@@ -361,12 +356,11 @@ void TestFaces::indexedEqualsLinear()
         }
         const QByteArray bytes = text.toUtf8();
         const FaceTable indexed = FaceTable::fromBytes(bytes);
-        const FaceTable linear = FaceTable::fromBytes(bytes, FaceTable::Lookup::Scan);
-        QVERIFY2(indexed == linear, qPrintable(text.toUtf8().toHex()));
+        const QList<FaceGroup> linear = readFacesLinearly(bytes);
+        QVERIFY2(indexed.FaceGroups() == linear, qPrintable(text.toUtf8().toHex()));
     }
     // The sample file too, which has real groups.
-    QCOMPARE(render(FaceTable::fromBytes(SampleFile, FaceTable::Lookup::Scan)),
-             render(FaceTable::fromBytes(SampleFile)));
+    QVERIFY(readFacesLinearly(SampleFile) == FaceTable::fromBytes(SampleFile).FaceGroups());
     QCOMPARE(FaceTable::fromBytes(SampleFile).GroupCount(), 4);
 }
 
@@ -418,7 +412,7 @@ void TestFaces::pickerOpensFresh()
 
         QCOMPARE(w->windowTitle(), QStringLiteral("顔文字選択"));
         QVERIFY(w->isModal());
-        QCOMPARE(w->size(), platform::twipsSize(9705, 6150));
+        QCOMPARE(w->size(), widgets::twipsSize(9705, 6150));
         QCOMPARE(w->minimumSize(), w->maximumSize());
         const Qt::WindowFlags flags = w->windowFlags();
         QVERIFY(flags & Qt::WindowCloseButtonHint);
@@ -426,11 +420,11 @@ void TestFaces::pickerOpensFresh()
         QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
         QVERIFY(!w->parentWidget());
 
-        QCOMPARE(facetext->geometry(), platform::twipsRect(120, 120, 7935, 495));
-        QCOMPARE(select->geometry(), platform::twipsRect(8160, 120, 1455, 495));
-        QCOMPARE(kind->geometry(), platform::twipsRect(120, 720, 3255, 4620));
-        QCOMPARE(face->geometry(), platform::twipsRect(3480, 720, 6135, 4620));
-        QCOMPARE(close->geometry(), platform::twipsRect(120, 5520, 9495, 495));
+        QCOMPARE(facetext->geometry(), widgets::twipsRect(120, 120, 7935, 495));
+        QCOMPARE(select->geometry(), widgets::twipsRect(8160, 120, 1455, 495));
+        QCOMPARE(kind->geometry(), widgets::twipsRect(120, 720, 3255, 4620));
+        QCOMPARE(face->geometry(), widgets::twipsRect(3480, 720, 6135, 4620));
+        QCOMPARE(close->geometry(), widgets::twipsRect(120, 5520, 9495, 495));
         QCOMPARE(select->text(), QStringLiteral("決定！！"));
         QCOMPARE(close->text(), QStringLiteral("閉じる"));
         QCOMPARE(facetext->palette().color(QPalette::Base), QColor(255, 255, 192));

@@ -4,9 +4,9 @@
 #include "mini/frmMini.h"
 #include "notebook/FinishText.h"
 #include "notebook/Tesserin.h"
-#include "platform/BodyText.h"
-#include "platform/Look.h"
-#include "platform/Twips.h"
+#include "platform/widgets/BodyText.h"
+#include "platform/widgets/Theme.h"
+#include "platform/widgets/Twips.h"
 #include "shorttext/frmFace.h"
 
 #include <QAbstractItemView>
@@ -101,7 +101,7 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
     QVERIFY(!mini->windowIcon().isNull());
 
     // A fixed frame with a close box and neither minimize nor maximize button.
-    const QSize client = platform::twipsSize(5250, 2745);
+    const QSize client = widgets::twipsSize(5250, 2745);
     QCOMPARE(mini->size(), client);
     QCOMPARE(mini->minimumSize(), client);
     QCOMPARE(mini->maximumSize(), client);
@@ -116,21 +116,21 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
     QVERIFY2((mini->frameGeometry().center() - screenCentre).manhattanLength() <= 2,
              "not centred on the screen");
 
-    QCOMPARE(mini->palette().color(QPalette::Window), platform::colour::Teal);
+    QCOMPARE(mini->palette().color(QPalette::Window), widgets::colour::Teal);
     QVERIFY(mini->autoFillBackground());
 
     QCOMPARE(mini->Doc->objectName(), QStringLiteral("Doc"));
-    QCOMPARE(mini->Doc->geometry(), platform::twipsRect(45, 45, 5130, 2205));
+    QCOMPARE(mini->Doc->geometry(), widgets::twipsRect(45, 45, 5130, 2205));
     QCOMPARE(mini->Doc->size(), w->Doc1->size());
     QCOMPARE(mini->Doc->lineWrapMode(), QPlainTextEdit::NoWrap);
     QCOMPARE(mini->Doc->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QCOMPARE(mini->Doc->verticalScrollBarPolicy(), Qt::ScrollBarAlwaysOn);
     QVERIFY(mini->Doc->tabChangesFocus());
-    QCOMPARE(mini->Doc->palette().color(QPalette::Base), platform::colour::LightYellow);
+    QCOMPARE(mini->Doc->palette().color(QPalette::Base), widgets::colour::LightYellow);
     QCOMPARE(mini->Doc->palette().color(QPalette::Base), w->Doc1->palette().color(QPalette::Base));
 
     QCOMPARE(mini->FaceIcon->objectName(), QStringLiteral("FaceIcon"));
-    QCOMPARE(mini->FaceIcon->geometry(), platform::twipsRect(210, 2355, 1725, 300));
+    QCOMPARE(mini->FaceIcon->geometry(), widgets::twipsRect(210, 2355, 1725, 300));
     QVERIFY(!mini->FaceIcon->isEditable());
 
     const std::array<QPushButton *, 3> buttons{mini->Command3, mini->Command2, mini->Command1};
@@ -138,11 +138,11 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
                                        QStringLiteral("Command1")};
     const std::array<QString, 3> captions{QStringLiteral("(^o^)"), QStringLiteral("コピー"),
                                           QStringLiteral("大きく")};
-    const std::array<QRect, 3> places{platform::twipsRect(2190, 2340, 495, 345),
-                                      platform::twipsRect(3075, 2340, 930, 345),
-                                      platform::twipsRect(4080, 2340, 930, 345)};
-    const std::array<QColor, 3> colours{platform::colour::LightPink, platform::colour::CopyYellow,
-                                        platform::colour::Apricot};
+    const std::array<QRect, 3> places{widgets::twipsRect(2190, 2340, 495, 345),
+                                      widgets::twipsRect(3075, 2340, 930, 345),
+                                      widgets::twipsRect(4080, 2340, 930, 345)};
+    const std::array<QColor, 3> colours{widgets::colour::LightPink, widgets::colour::CopyYellow,
+                                        widgets::colour::Apricot};
     for (std::size_t i = 0; i < buttons.size(); ++i) {
         QCOMPARE(buttons[i]->objectName(), names[i]);
         QCOMPARE(buttons[i]->text(), captions[i]);
@@ -163,7 +163,7 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
         QTest::keyClick(widget, Qt::Key_Tab);
     }
     QTRY_COMPARE(QApplication::focusWidget(), asWidget(mini->Doc));
-    QVERIFY(platform::bodyText(mini->Doc).isEmpty()); // Tab moved, it typed nothing
+    QVERIFY(widgets::bodyText(mini->Doc).isEmpty()); // Tab moved, it typed nothing
 
     mini->close();
     QTRY_VERIFY(mini.isNull());
@@ -175,14 +175,14 @@ void TestMini::openingCopiesTheBodyAndTheShortTexts()
     // Empty body, empty list.
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
-    QVERIFY(platform::bodyText(mini->Doc).isEmpty());
+    QVERIFY(widgets::bodyText(mini->Doc).isEmpty());
     QCOMPARE(mini->FaceIcon->count(), 0);
     QTest::mouseClick(mini->Command1, Qt::LeftButton);
     QTRY_VERIFY(mini.isNull());
 
     // A short text registered in the main window is in the next mini window's list.
     const QString body = QStringLiteral("  first\r\n\r\n\tsecond  \r\n\r\n");
-    platform::setBodyText(w->Doc1, body);
+    widgets::setBodyText(w->Doc1, body);
     const auto registered = support::onModal<frmFace>([](frmFace &dlg) {
         for (const QString &text : {QStringLiteral("x"), QStringLiteral("よろしく")}) {
             dlg.Text1->setText(text);
@@ -197,7 +197,7 @@ void TestMini::openingCopiesTheBodyAndTheShortTexts()
 
     mini = openMini(*w);
     QVERIFY(mini);
-    QCOMPARE(platform::bodyText(mini->Doc), body);
+    QCOMPARE(widgets::bodyText(mini->Doc), body);
     QCOMPARE(comboItems(mini->FaceIcon), shortTexts);
     QCOMPARE(mini->FaceIcon->currentIndex(), -1);
     QVERIFY(mini->FaceIcon->currentText().isEmpty());
@@ -211,11 +211,11 @@ void TestMini::openingCopiesTheBodyAndTheShortTexts()
     // Every opening copies afresh.
     w->FaceIcon->addItem(QStringLiteral("later"));
     w->FaceIcon->setCurrentIndex(-1);
-    platform::setBodyText(w->Doc1, QStringLiteral("changed"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("changed"));
     mini = openMini(*w);
     QVERIFY(mini);
     QCOMPARE(comboItems(mini->FaceIcon), shortTexts + QStringList{QStringLiteral("later")});
-    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("changed"));
+    QCOMPARE(widgets::bodyText(mini->Doc), QStringLiteral("changed"));
     mini->close();
     QTRY_VERIFY(mini.isNull());
 }
@@ -224,7 +224,7 @@ void TestMini::shortTextsGoInAtTheCaret()
 {
     auto w = support::shownMain(
         m_store.path(), {QStringLiteral("(ry"), QStringLiteral("ｷﾀ━"), QStringLiteral("乙")});
-    platform::setBodyText(w->Doc1, QStringLiteral("hello world"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("hello world"));
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
 
@@ -233,7 +233,7 @@ void TestMini::shortTextsGoInAtTheCaret()
     mini->FaceIcon->setFocus();
     QTRY_COMPARE(QApplication::focusWidget(), asWidget(mini->FaceIcon));
     chooseShortText(mini->FaceIcon, 2);
-    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("hello 乙"));
+    QCOMPARE(widgets::bodyText(mini->Doc), QStringLiteral("hello 乙"));
     QCOMPARE(mini->Doc->textCursor().position(), 7);
     QCOMPARE(mini->FaceIcon->currentIndex(), -1);
     QTRY_COMPARE(QApplication::focusWidget(), asWidget(mini->FaceIcon)); // the focus stays
@@ -241,17 +241,17 @@ void TestMini::shortTextsGoInAtTheCaret()
     // The same text twice in a row goes in twice.
     chooseShortText(mini->FaceIcon, 0);
     chooseShortText(mini->FaceIcon, 0);
-    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("hello 乙(ry(ry"));
+    QCOMPARE(widgets::bodyText(mini->Doc), QStringLiteral("hello 乙(ry(ry"));
     QCOMPARE(mini->FaceIcon->currentIndex(), -1);
 
     // At the caret in the middle of a line, without a selection.
     select(mini->Doc, 5, 0);
     chooseShortText(mini->FaceIcon, 1);
-    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("helloｷﾀ━ 乙(ry(ry"));
+    QCOMPARE(widgets::bodyText(mini->Doc), QStringLiteral("helloｷﾀ━ 乙(ry(ry"));
     QCOMPARE(mini->Doc->textCursor().position(), 8);
 
     // The mouse wheel over the closed box chooses nothing.
-    const QString before = platform::bodyText(mini->Doc);
+    const QString before = widgets::bodyText(mini->Doc);
     for (const int delta : {-120, 120, -120}) {
         const QPointF at(mini->FaceIcon->rect().center());
         QWheelEvent wheel(at, mini->FaceIcon->mapToGlobal(at), QPoint(), QPoint(0, delta),
@@ -259,20 +259,20 @@ void TestMini::shortTextsGoInAtTheCaret()
         QApplication::sendEvent(mini->FaceIcon, &wheel);
     }
     QCOMPARE(mini->FaceIcon->currentIndex(), -1);
-    QCOMPARE(platform::bodyText(mini->Doc), before);
+    QCOMPARE(widgets::bodyText(mini->Doc), before);
 
     // Nothing of this reached the main window yet; "大きく" hands it over.
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("hello world"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("hello world"));
     QTest::mouseClick(mini->Command1, Qt::LeftButton);
     QTRY_VERIFY(mini.isNull());
-    QCOMPARE(platform::bodyText(w->Doc1), before);
+    QCOMPARE(widgets::bodyText(w->Doc1), before);
 }
 
 void TestMini::copyPutsTheBodyOnTheClipboardUnchanged()
 {
     auto w = support::shownMain(m_store.path());
     const QString body = QStringLiteral("  leading and trailing  \r\n\r\n  second line \r\n\r\n ");
-    platform::setBodyText(w->Doc1, body);
+    widgets::setBodyText(w->Doc1, body);
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
 
@@ -281,7 +281,7 @@ void TestMini::copyPutsTheBodyOnTheClipboardUnchanged()
     QVERIFY(body != FinishText(body)); // the main window's body copy would have changed it
 
     // Lines typed in the box leave it with CR LF, also those broken with Shift+Enter.
-    platform::setBodyText(mini->Doc, QString());
+    widgets::setBodyText(mini->Doc, QString());
     mini->Doc->setFocus();
     QTest::keyClicks(mini->Doc, QStringLiteral("a "));
     QTest::keyClick(mini->Doc, Qt::Key_Return);
@@ -291,7 +291,7 @@ void TestMini::copyPutsTheBodyOnTheClipboardUnchanged()
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("a \r\n\r\n b"));
 
     // An empty body empties the clipboard.
-    platform::setBodyText(mini->Doc, QString());
+    widgets::setBodyText(mini->Doc, QString());
     QTest::mouseClick(mini->Command2, Qt::LeftButton);
     QCOMPARE(QGuiApplication::clipboard()->text(), QString());
 
@@ -304,7 +304,7 @@ void TestMini::copyPutsTheBodyOnTheClipboardUnchanged()
 void TestMini::emoticonButtonOpensThePickerOnDoc()
 {
     auto w = support::shownMain(m_store.path());
-    platform::setBodyText(w->Doc1, QStringLiteral("body"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("body"));
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
 
@@ -322,7 +322,7 @@ void TestMini::emoticonButtonOpensThePickerOnDoc()
     // Closed without a choice: the body is as it was and the mini window stays.
     QVERIFY(mini);
     QVERIFY(mini->isVisible());
-    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("body"));
+    QCOMPARE(widgets::bodyText(mini->Doc), QStringLiteral("body"));
     QVERIFY(!w->isVisible());
 
     // A choice goes into the mini window's text at its caret, not into the hidden body.
@@ -336,12 +336,12 @@ void TestMini::emoticonButtonOpensThePickerOnDoc()
         QTest::mouseClick(select, Qt::LeftButton);
     });
     QTest::mouseClick(mini->Command3, Qt::LeftButton);
-    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("bo(・∀・)dy"));
+    QCOMPARE(widgets::bodyText(mini->Doc), QStringLiteral("bo(・∀・)dy"));
     QCOMPARE(mini->Doc->textCursor().position(), 2 + 5);
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("body"));
     mini->close();
     QTRY_VERIFY(mini.isNull());
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("bo(・∀・)dy"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("bo(・∀・)dy"));
 }
 
 void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
@@ -353,7 +353,7 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
     QCOMPARE(w->currentSlot(), short(1));
     w->Doc0->setText(QStringLiteral("title two"));
-    platform::setBodyText(w->Doc1, QStringLiteral("body two"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("body two"));
 
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
@@ -368,7 +368,7 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QTRY_VERIFY(mini.isNull());
 
     QVERIFY(w->isVisible());
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body two\r\nmore "));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("body two\r\nmore "));
     QTRY_COMPARE(QApplication::focusWidget(), asWidget(w->Doc1));
     QCOMPARE(w->currentSlot(), short(1));
     QVERIFY(w->DocSelect[1]->isChecked());
@@ -383,15 +383,15 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     // Pressing "小さくする" again shows the body as it was left.
     mini = openMini(*w);
     QVERIFY(mini);
-    QCOMPARE(platform::bodyText(mini->Doc), QStringLiteral("body two\r\nmore "));
+    QCOMPARE(widgets::bodyText(mini->Doc), QStringLiteral("body two\r\nmore "));
     QTest::mouseClick(mini->Command1, Qt::LeftButton);
     QTRY_VERIFY(mini.isNull());
 
     // The edits belong to slot "②"; slot "①" keeps its own body.
     QTest::mouseClick(w->DocSelect[0], Qt::LeftButton);
-    QVERIFY(platform::bodyText(w->Doc1).isEmpty());
+    QVERIFY(widgets::bodyText(w->Doc1).isEmpty());
     QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body two\r\nmore "));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("body two\r\nmore "));
     QTest::mouseClick(w->Command1, Qt::LeftButton); // おわり
     QVERIFY(!w->isVisible());
     QCOMPARE(m_store.stored(QStringLiteral("Data/str2")), QStringLiteral("body two\r\nmore\r\n"));
@@ -401,25 +401,25 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
 void TestMini::programClosesAreNotTheCloseBox()
 {
     auto w = support::shownMain(m_store.path());
-    platform::setBodyText(w->Doc1, QStringLiteral("one"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("one"));
 
     // QWidget::close() from the program: the body goes back and the main window returns.
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
-    platform::setBodyText(mini->Doc, QStringLiteral("two"));
+    widgets::setBodyText(mini->Doc, QStringLiteral("two"));
     QVERIFY(mini->close());
     QTRY_VERIFY(mini.isNull());
     QVERIFY(w->isVisible());
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("two"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("two"));
 
     // QWindow::close() is the program's close as well, not the window system's.
     mini = openMini(*w);
     QVERIFY(mini);
-    platform::setBodyText(mini->Doc, QStringLiteral("three"));
+    widgets::setBodyText(mini->Doc, QStringLiteral("three"));
     QVERIFY(mini->windowHandle()->close());
     QTRY_VERIFY(mini.isNull());
     QVERIFY(w->isVisible());
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("three"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("three"));
     QVERIFY(!m_store.has(QStringLiteral("Data/str1")));
 }
 
@@ -429,16 +429,16 @@ void TestMini::closeBoxHandsTheBodyBackAndSaves()
     w->Doc0->setText(QStringLiteral(" title "));
     QTest::mouseClick(w->DocSelect[2], Qt::LeftButton);
     w->Doc0->setText(QStringLiteral("third"));
-    platform::setBodyText(w->Doc1, QStringLiteral("x"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("x"));
 
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
-    platform::setBodyText(mini->Doc, QStringLiteral("  edited in the mini window \r\n\r\n\r\n"));
+    widgets::setBodyText(mini->Doc, QStringLiteral("  edited in the mini window \r\n\r\n\r\n"));
     pressCloseBox(mini);
     QTRY_VERIFY(mini.isNull());
     QVERIFY(!w->isVisible());
 
-    QCOMPARE(platform::bodyText(w->Doc1),
+    QCOMPARE(widgets::bodyText(w->Doc1),
              QStringLiteral("  edited in the mini window \r\n\r\n\r\n"));
     // Finished: the line breaks at the end go; the space before them is not at an end.
     QCOMPARE(m_store.stored(QStringLiteral("Data/str3")),
@@ -456,10 +456,10 @@ void TestMini::closeBoxHandsTheBodyBackAndSaves()
 void TestMini::systemEndSavesTheMiniText()
 {
     auto w = support::shownMain(m_store.path());
-    platform::setBodyText(w->Doc1, QStringLiteral("before"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("before"));
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
-    platform::setBodyText(mini->Doc, QStringLiteral("typed in the mini window"));
+    widgets::setBodyText(mini->Doc, QStringLiteral("typed in the mini window"));
 
     w->systemClose();
     QTRY_VERIFY(mini.isNull());
@@ -474,7 +474,7 @@ void TestMini::systemEndWithThePickerOpenOverTheMiniWindow()
     auto w = support::shownMain(m_store.path());
     QPointer<frmMini> mini = openMini(*w);
     QVERIFY(mini);
-    platform::setBodyText(mini->Doc, QStringLiteral("mid-pick"));
+    widgets::setBodyText(mini->Doc, QStringLiteral("mid-pick"));
 
     const auto picked = support::onModal<GetFace>([&](GetFace &) { w->systemClose(); });
     QTest::mouseClick(mini->Command3, Qt::LeftButton); // returns once the picker has closed

@@ -3,13 +3,13 @@
 #include "faces/GetFace.h"
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
-#include "platform/BodyText.h"
 #include "platform/DesktopOpen.h"
 #include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
-#include "platform/Look.h"
 #include "platform/SystemEnd.h"
-#include "platform/UiLanguage.h"
+#include "platform/widgets/BodyText.h"
+#include "platform/widgets/Theme.h"
+#include "platform/widgets/UiLanguage.h"
 #include "shorttext/frmFace.h"
 
 #include <QAbstractButton>
@@ -377,7 +377,7 @@ void TestNotebook::menusAndShortcuts()
 void TestNotebook::tabOrderSkipsButtons()
 {
     auto w = support::shownMain(m_store.path());
-    platform::setBodyText(w->Doc1, QStringLiteral("body"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("body"));
     w->Info[0]->setFocus();
     const QList<QWidget *> expected{w->Info[1], w->Info[2],  w->Doc0,     w->Doc1,   w->FaceIcon,
                                     w->facebtn, w->SiteLink, w->Command4, w->Info[0]};
@@ -385,7 +385,7 @@ void TestNotebook::tabOrderSkipsButtons()
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         QCOMPARE(QApplication::focusWidget(), next);
     }
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body")); // Tab typed nothing
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("body")); // Tab typed nothing
     for (QPushButton *b : {w->Command3[0], w->Command3[4], w->Command2, w->Command1,
                            w->DocSelect[0], w->DocSelect[2]})
         QVERIFY(!(b->focusPolicy() & Qt::TabFocus));
@@ -397,7 +397,7 @@ void TestNotebook::personalDetailsSelectWholeTextOnFocus()
     w->Info[0]->setText(QStringLiteral("handle"));
     w->Info[1]->setText(QStringLiteral("mail@example.org"));
     w->Doc0->setText(QStringLiteral("title"));
-    platform::setBodyText(w->Doc1, QStringLiteral("body text"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("body text"));
 
     // By Tab.
     w->Info[0]->setFocus();
@@ -486,26 +486,26 @@ void TestNotebook::slotSwitchKeepsEveryDraft()
     QCOMPARE(w->currentSlot(), short(1));
     QVERIFY(w->DocSelect[1]->isChecked() && !w->DocSelect[0]->isChecked());
     QCOMPARE(w->Doc0->text(), QString());
-    QCOMPARE(platform::bodyText(w->Doc1), QString());
+    QCOMPARE(widgets::bodyText(w->Doc1), QString());
     QCOMPARE(w->slotTitle(0), QStringLiteral("title one"));
     w->Doc0->setText(QStringLiteral("title two"));
-    platform::setBodyText(w->Doc1, QStringLiteral("two\r\nlines"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("two\r\nlines"));
 
     QTest::mouseClick(w->DocSelect[0], Qt::LeftButton);
     QCOMPARE(w->Doc0->text(), QStringLiteral("title one"));
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("body one"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("body one"));
     QCOMPARE(w->Info[0]->text(), QStringLiteral("me")); // belongs to no slot
 
     // The shown slot again: stored and loaded back unchanged.
     QTest::keyClicks(w->Doc1, QStringLiteral("!"));
     QTest::mouseClick(w->DocSelect[0], Qt::LeftButton);
     QVERIFY(w->DocSelect[0]->isChecked());
-    QCOMPARE(w->slotBody(0), platform::bodyText(w->Doc1));
+    QCOMPARE(w->slotBody(0), widgets::bodyText(w->Doc1));
     QCOMPARE(w->Doc0->text(), QStringLiteral("title one"));
 
     QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
     QCOMPARE(w->Doc0->text(), QStringLiteral("title two"));
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("two\r\nlines"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("two\r\nlines"));
     QTest::mouseClick(w->DocSelect[2], Qt::LeftButton);
     QCOMPARE(w->Doc0->text(), QString());
     w->close();
@@ -522,9 +522,9 @@ void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
     auto w = support::shownMain(m_store.path());
     w->Doc0->setText(QStringLiteral("keep title"));
     w->Info[0]->setText(QStringLiteral("keep handle"));
-    platform::setBodyText(w->Doc1, QStringLiteral("slot one"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("slot one"));
     QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
-    platform::setBodyText(w->Doc1, QStringLiteral("slot two"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("slot two"));
 
     support::Question q;
     answerNextQuestion(false, &q);
@@ -536,20 +536,20 @@ void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()
     QCOMPARE(q.yesText, QStringLiteral("はい"));
     QCOMPARE(q.noText, QStringLiteral("いいえ"));
     QVERIFY(q.yesIsDefault);
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("slot two"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("slot two"));
 
     answerNextQuestion(true);
     QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w->Doc1), QString());
+    QCOMPARE(widgets::bodyText(w->Doc1), QString());
     QCOMPARE(w->Info[0]->text(), QStringLiteral("keep handle"));
     QTest::mouseClick(w->DocSelect[0], Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("slot one"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("slot one"));
     QCOMPARE(w->Doc0->text(), QStringLiteral("keep title"));
 
     // Escape on the question means No.
     support::onModal<QMessageBox>([](QMessageBox &m) { QTest::keyClick(&m, Qt::Key_Escape); });
     QTest::mouseClick(w->Command2, Qt::LeftButton);
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("slot one"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("slot one"));
 }
 
 void TestNotebook::copyCommandsPutFieldsOnClipboard()
@@ -559,7 +559,7 @@ void TestNotebook::copyCommandsPutFieldsOnClipboard()
     w->Info[1]->setText(QStringLiteral("mail@example.org"));
     w->Info[2]->setText(QStringLiteral("http://example.org/ "));
     w->Doc0->setText(QStringLiteral("  Re: 件名  "));
-    platform::setBodyText(w->Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
+    widgets::setBodyText(w->Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
     const QStringList raw{" handle ", "mail@example.org", "http://example.org/ ", "  Re: 件名  "};
 
     for (int i = 0; i < 4; ++i) {
@@ -580,7 +580,7 @@ void TestNotebook::copyCommandsPutFieldsOnClipboard()
     QTest::keyClick(w->Doc1, Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
     // The body box keeps its unfinished text, caret included.
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("  abc\r\n\r\n\r\n "));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("  abc\r\n\r\n\r\n "));
     QCOMPARE(w->Doc1->textCursor().position(), 3);
 
     // An empty field empties the clipboard.
@@ -588,11 +588,11 @@ void TestNotebook::copyCommandsPutFieldsOnClipboard()
     putClipboard(QStringLiteral("before"));
     QTest::keyClick(w.get(), Qt::Key_F6);
     QCOMPARE(clipboardText(), QString());
-    platform::setBodyText(w->Doc1, QStringLiteral("   "));
+    widgets::setBodyText(w->Doc1, QStringLiteral("   "));
     putClipboard(QStringLiteral("before"));
     QTest::keyClick(w.get(), Qt::Key_F9);
     QCOMPARE(clipboardText(), QString());
-    platform::setBodyText(w->Doc1, QStringLiteral("\r\n\r\n  first"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("\r\n\r\n  first"));
     QTest::keyClick(w.get(), Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("\r\n\r\n  first\r\n"));
 }
@@ -606,11 +606,11 @@ void TestNotebook::bodyLineBreaksCrossTheBoxBoundary()
     QTest::keyClick(w->Doc1, Qt::Key_Return);
     QTest::keyClick(w->Doc1, Qt::Key_F9);
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\n"));
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abc\r\n\r\n"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("abc\r\n\r\n"));
 
     // Shift+Enter breaks the line as Enter does, and a pasted line or paragraph separator
     // leaves the box as CR LF too; a no-break space stays what it is.
-    platform::setBodyText(w->Doc1, QString());
+    widgets::setBodyText(w->Doc1, QString());
     QTest::keyClicks(w->Doc1, QStringLiteral("abc"));
     QTest::keyClick(w->Doc1, Qt::Key_Return, Qt::ShiftModifier);
     QTest::keyClicks(w->Doc1, QStringLiteral("def"));
@@ -620,15 +620,15 @@ void TestNotebook::bodyLineBreaksCrossTheBoxBoundary()
     QCOMPARE(clipboardText(), QStringLiteral("abc\r\ndef\r\n"));
     putClipboard(QStringLiteral("x\u2028y\u2029z\u00a0"));
     QTest::keyClick(w->Doc1, Qt::Key_V, Qt::ControlModifier);
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abc\r\ndef\r\n\r\nx\r\ny\r\nz\u00a0"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("abc\r\ndef\r\n\r\nx\r\ny\r\nz\u00a0"));
     // The title is a single-line box: copied and stored as it stands.
     w->Doc0->setText(QStringLiteral("t\u2028u"));
     QTest::keyClick(w->Doc1, Qt::Key_F8);
     QCOMPARE(clipboardText(), QStringLiteral("t\u2028u"));
     // A lone CR or LF from the store comes back as CR LF.
-    platform::setBodyText(w->Doc1, QStringLiteral("x\ny\rz"));
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("x\r\ny\r\nz"));
-    platform::setBodyText(w->Doc1, QStringLiteral("a\u2028b"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("x\ny\rz"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("x\r\ny\r\nz"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("a\u2028b"));
     w->close();
     QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("a\r\nb\r\n"));
     QCOMPARE(m_store.stored("Data/Title1"), QStringLiteral("t\u2028u"));
@@ -707,28 +707,28 @@ void TestNotebook::shortTextBoxInsertsAtCaret()
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
     QVERIFY(!w->FaceIcon->isEditable());
 
-    platform::setBodyText(w->Doc1, QStringLiteral("abcdef"));
+    widgets::setBodyText(w->Doc1, QStringLiteral("abcdef"));
     support::select(w->Doc1, 2, 2);
     w->Doc0->setFocus();
 
     // A choice by keyboard on the focused box replaces the body's selection.
     w->FaceIcon->setFocus();
     QTest::keyClick(w->FaceIcon, Qt::Key_Down);
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abよろしくef"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("abよろしくef"));
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
     QCOMPARE(QApplication::focusWidget(), w->FaceIcon);
     QCOMPARE(w->Doc1->textCursor().position(), 6);
 
     // The same item again inserts again.
     emit w->FaceIcon->activated(0);
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abよろしくよろしくef"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("abよろしくよろしくef"));
     // A character outside the BMP goes in whole.
     emit w->FaceIcon->activated(1);
-    QCOMPARE(platform::bodyText(w->Doc1), QStringLiteral("abよろしくよろしく😀ef"));
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("abよろしくよろしく😀ef"));
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
 
     // The wheel over the closed box chooses nothing.
-    const QString before = platform::bodyText(w->Doc1);
+    const QString before = widgets::bodyText(w->Doc1);
     QSignalSpy spy(w->FaceIcon, &QComboBox::activated);
     const QPoint centre = w->FaceIcon->rect().center();
     for (int delta : {-120, 120, -120}) {
@@ -737,7 +737,7 @@ void TestNotebook::shortTextBoxInsertsAtCaret()
         QApplication::sendEvent(w->FaceIcon, &wheel);
     }
     QCOMPARE(spy.count(), 0);
-    QCOMPARE(platform::bodyText(w->Doc1), before);
+    QCOMPARE(widgets::bodyText(w->Doc1), before);
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
 }
 
@@ -772,7 +772,7 @@ void TestNotebook::closeSavesEverything()
         w->Info[1]->setText(QStringLiteral("sage"));
         w->Info[2]->setText(QStringLiteral("http://example.org/"));
         w->Doc0->setText(QStringLiteral(" タイトル "));
-        platform::setBodyText(w->Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
+        widgets::setBodyText(w->Doc1, QStringLiteral("  abc\r\n\r\n\r\n "));
         w->FaceIcon->addItems({QStringLiteral("x"), QStringLiteral("y")});
         QTest::mouseClick(w->Command1, Qt::LeftButton);
         QVERIFY(!w->isVisible());
@@ -783,7 +783,7 @@ void TestNotebook::closeSavesEverything()
     QCOMPARE(m_store.stored("Data/tanbun1"), QStringLiteral("y"));
     QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("unlock"));
     Tesserin again(iniStore(m_store.path()));
-    QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("abc\r\n"));
+    QCOMPARE(widgets::bodyText(again.Doc1), QStringLiteral("abc\r\n"));
     QCOMPARE(again.Info[2]->text(), QStringLiteral("http://example.org/"));
     QCOMPARE(again.FaceIcon->count(), 2);
     QCOMPARE(again.FaceIcon->currentIndex(), -1);
@@ -809,7 +809,7 @@ void TestNotebook::unwritableStoreIsNotASilentLoss()
         Tesserin w(factory);
         w.show();
         QVERIFY(QTest::qWaitForWindowExposed(&w));
-        platform::setBodyText(w.Doc1, QStringLiteral("precious"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("precious"));
         support::Question first;
         // First answer: try again (still failing); second: the store works now.
         support::onModal<QMessageBox>([&](QMessageBox &box) {
@@ -948,7 +948,7 @@ void TestNotebook::readableUnderADarkPalette()
 
 void TestNotebook::qtMenusInJapaneseAndTheProgramFont()
 {
-    const bool translated = platform::useJapaneseUi(*qApp);
+    const bool translated = widgets::useJapaneseUi(*qApp);
     QCOMPARE(translated, QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
                                        QStringLiteral("/qtbase_ja.qm")));
     auto w = support::shownMain(m_store.path());

@@ -3,12 +3,12 @@
 
 #include "Support.h"
 
-#include "platform/BodyText.h"
 #include "platform/DesktopOpen.h"
 #include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolders.h"
 #include "platform/SystemEnd.h"
+#include "platform/widgets/BodyText.h"
 
 #include <QComboBox>
 #include <QDir>
@@ -144,7 +144,7 @@ void TestPlatform::realConstructorUsesPerUserStore()
         QVERIFY(w.DocSelect[0]->isChecked());
         w.Info[0]->setText(QStringLiteral("名無しさん"));
         w.Doc0->setText(QStringLiteral("Re: テスト"));
-        platform::setBodyText(w.Doc1, QStringLiteral("本文です"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("本文です"));
         w.close();
     }
     const QString file = config.filePath(QStringLiteral("Tesserin/Tesserin.conf"));
@@ -154,7 +154,7 @@ void TestPlatform::realConstructorUsesPerUserStore()
         Tesserin again;
         QCOMPARE(again.Info[0]->text(), QStringLiteral("名無しさん"));
         QCOMPARE(again.Doc0->text(), QStringLiteral("Re: テスト"));
-        QCOMPARE(platform::bodyText(again.Doc1), QStringLiteral("本文です\r\n"));
+        QCOMPARE(widgets::bodyText(again.Doc1), QStringLiteral("本文です\r\n"));
         again.close();
     }
     qputenv("XDG_CONFIG_HOME", old);
@@ -167,10 +167,10 @@ void TestPlatform::systemEndSavesDrafts()
         auto w = support::shownMain(m_store.path());
         QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, w.get(),
                          &Tesserin::systemClose);
-        platform::setBodyText(w->Doc1, body);
+        widgets::setBodyText(w->Doc1, body);
         end(*w);
         QTRY_VERIFY(!w->isVisible());
-        QCOMPARE(platform::bodyText(w->Doc1), body);
+        QCOMPARE(widgets::bodyText(w->Doc1), body);
         QCOMPARE(m_store.stored(QStringLiteral("Data/str1")), body + QStringLiteral("\r\n"));
     };
     endedMain(QStringLiteral("draft before SIGTERM"), [](Tesserin &) { ::raise(SIGTERM); });

@@ -1,8 +1,9 @@
 #include "Support.h"
 
+#include "notebook/NotebookStore.h"
 #include "notebook/Tesserin.h"
-#include "platform/Look.h"
-#include "platform/Twips.h"
+#include "platform/widgets/Theme.h"
+#include "platform/widgets/Twips.h"
 #include "shorttext/ShortTextRules.h"
 #include "shorttext/frmFace.h"
 
@@ -98,7 +99,7 @@ void TestShortText::windowIsLaidOutAsDesigned()
         QVERIFY(dlg.isModal());
         QCOMPARE(dlg.parentWidget(), nullptr);
         QCOMPARE(dlg.windowHandle()->transientParent(), w->windowHandle());
-        QCOMPARE(dlg.size(), platform::twipsSize(4680, 3195));
+        QCOMPARE(dlg.size(), widgets::twipsSize(4680, 3195));
         // The default sizable frame.
         QCOMPARE(dlg.maximumSize(), QSize(QWIDGETSIZE_MAX, QWIDGETSIZE_MAX));
         QVERIFY(!(dlg.windowFlags() & Qt::MSWindowsFixedSizeDialogHint));
@@ -106,32 +107,32 @@ void TestShortText::windowIsLaidOutAsDesigned()
         const QPoint mainCentre = w->frameGeometry().center();
         QVERIFY2((centre - mainCentre).manhattanLength() <= 2, "not centred over the main window");
 
-        QCOMPARE(dlg.palette().color(QPalette::Window), platform::colour::Maroon);
+        QCOMPARE(dlg.palette().color(QPalette::Window), widgets::colour::Maroon);
         QVERIFY(dlg.autoFillBackground());
 
         QCOMPARE(dlg.List1->objectName(), QStringLiteral("List1"));
-        QCOMPARE(dlg.List1->geometry(), platform::twipsRect(210, 210, 2145, 2760));
-        QCOMPARE(dlg.List1->palette().color(QPalette::Base), platform::colour::LightYellow);
+        QCOMPARE(dlg.List1->geometry(), widgets::twipsRect(210, 210, 2145, 2760));
+        QCOMPARE(dlg.List1->palette().color(QPalette::Base), widgets::colour::LightYellow);
         QCOMPARE(dlg.List1->selectionMode(), QAbstractItemView::SingleSelection);
         QVERIFY(!dlg.List1->isSortingEnabled());
 
         QCOMPARE(dlg.Text1->objectName(), QStringLiteral("Text1"));
-        QCOMPARE(dlg.Text1->geometry(), platform::twipsRect(2565, 480, 1905, 345));
-        QCOMPARE(dlg.Text1->palette().color(QPalette::Base), platform::colour::LightYellow);
+        QCOMPARE(dlg.Text1->geometry(), widgets::twipsRect(2565, 480, 1905, 345));
+        QCOMPARE(dlg.Text1->palette().color(QPalette::Base), widgets::colour::LightYellow);
         QCOMPARE(dlg.Text1->maxLength(), std::numeric_limits<int>::max());
 
         const std::array<QPushButton *, 3> buttons{dlg.Command1, dlg.Command2, dlg.Command3};
         const std::array<QString, 3> captions{QStringLiteral("登録"), QStringLiteral("削除"),
                                               QStringLiteral("終了")};
-        const std::array<QRect, 3> places{platform::twipsRect(2625, 1290, 840, 495),
-                                          platform::twipsRect(3555, 1290, 840, 495),
-                                          platform::twipsRect(2925, 2400, 1215, 495)};
+        const std::array<QRect, 3> places{widgets::twipsRect(2625, 1290, 840, 495),
+                                          widgets::twipsRect(3555, 1290, 840, 495),
+                                          widgets::twipsRect(2925, 2400, 1215, 495)};
         for (std::size_t i = 0; i < buttons.size(); ++i) {
             QCOMPARE(buttons[i]->objectName(), QStringLiteral("Command%1").arg(i + 1));
             QCOMPARE(buttons[i]->text(), captions[i]);
             QCOMPARE(buttons[i]->geometry(), places[i]);
-            QCOMPARE(buttons[i]->palette().color(QPalette::Button), platform::colour::Apricot);
-            QVERIFY(buttons[i]->styleSheet().contains(platform::colour::Apricot.name()));
+            QCOMPARE(buttons[i]->palette().color(QPalette::Button), widgets::colour::Apricot);
+            QVERIFY(buttons[i]->styleSheet().contains(widgets::colour::Apricot.name()));
             QVERIFY(!buttons[i]->isDefault());
             QVERIFY(!buttons[i]->autoDefault());
         }
@@ -148,8 +149,8 @@ void TestShortText::windowIsLaidOutAsDesigned()
 
         // Resizing moves nothing.
         dlg.resize(dlg.width() + 100, dlg.height() + 80);
-        QCOMPARE(dlg.List1->geometry(), platform::twipsRect(210, 210, 2145, 2760));
-        QCOMPARE(dlg.Command3->geometry(), platform::twipsRect(2925, 2400, 1215, 495));
+        QCOMPARE(dlg.List1->geometry(), widgets::twipsRect(210, 210, 2145, 2760));
+        QCOMPARE(dlg.Command3->geometry(), widgets::twipsRect(2925, 2400, 1215, 495));
     });
     w->FaceSet->trigger();
     QVERIFY(visit->seen);
@@ -443,7 +444,7 @@ void TestShortText::fullListTakesNoMoreButStillSelects()
 {
     auto w = support::shownMain(m_store.path());
     QStringList full;
-    for (int i = 0; i < ShortTextRules::MaxItems; ++i)
+    for (int i = 0; i < store::MaxShortTexts; ++i)
         full.append(QStringLiteral("t%1").arg(i));
     w->FaceIcon->addItems(full);
     w->FaceIcon->setCurrentIndex(-1);

@@ -5,8 +5,8 @@
 #include "mini/frmMini.h"
 #include "notebook/Autosave.h"
 #include "notebook/NotebookStore.h"
-#include "platform/BodyText.h"
-#include "platform/ShortTextBox.h"
+#include "platform/widgets/BodyText.h"
+#include "platform/widgets/ShortTextBox.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -98,10 +98,10 @@ void TestStore::closeNeverWaitsLongForTheLock()
         w.show();
         // A background save of an older text is waiting for the lock as the close begins: it
         // must give way, and never land after the close's write.
-        platform::setBodyText(w.Doc1, QStringLiteral("older"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("older"));
         w.autosave()->saveInBackground();
         w.Doc0->setText(QStringLiteral("\uFEFFtitle"));
-        platform::setBodyText(w.Doc1, QStringLiteral("newer"));
+        widgets::setBodyText(w.Doc1, QStringLiteral("newer"));
         clock.start();
         w.close();
         QVERIFY(!w.isVisible());
@@ -138,7 +138,7 @@ void TestStore::everyValueComesBackExactly()
     QCOMPARE(w.Doc0->text(), awkward[0]);
     QStringList expected = awkward;
     expected[8] = QString(QChar::ReplacementCharacter);
-    QCOMPARE(platform::shortTexts(w.FaceIcon), expected);
+    QCOMPARE(widgets::shortTexts(w.FaceIcon), expected);
 }
 
 void TestStore::saveReportsWhatHappened()
@@ -219,7 +219,7 @@ void TestStore::typingIsSavedAfterAPause()
     w.mini()->Doc->moveCursor(QTextCursor::End);
     QTest::keyClicks(w.mini()->Doc, QStringLiteral("def"));
     QTRY_COMPARE(m_store.stored("Data/str1"), QStringLiteral("abcdef\r\n"));
-    QCOMPARE(platform::bodyText(w.Doc1), QStringLiteral("abc"));
+    QCOMPARE(widgets::bodyText(w.Doc1), QStringLiteral("abc"));
     w.mini()->close();
     w.close();
     QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("abcdef\r\n"));

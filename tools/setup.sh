@@ -67,7 +67,8 @@ run_as_person() {
 
 case "${1:-}" in
   run|test)
-    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+    cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DTESSERIN_BUILD_TESTS=ON \
+          -DTESSERIN_BUILD_BENCH=ON
     cmake --build build ;;
 esac
 

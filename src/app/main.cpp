@@ -1,7 +1,8 @@
 #include "notebook/Tesserin.h"
+#include "platform/AppName.h"
 #include "platform/InstanceLock.h"
 #include "platform/SystemEnd.h"
-#include "platform/UiLanguage.h"
+#include "platform/widgets/UiLanguage.h"
 
 #include <QApplication>
 
@@ -10,9 +11,9 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Tesserin"));
-    QApplication::setOrganizationName(QStringLiteral("Tesserin"));
-    platform::useJapaneseUi(app);
+    QApplication::setApplicationName(platform::AppName);
+    QApplication::setOrganizationName(platform::AppName);
+    widgets::useJapaneseUi(app);
 
     // A second start ends quietly, before the store is read. A lock that cannot be taken for
     // any other reason does not keep the user from the texts.

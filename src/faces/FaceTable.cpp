@@ -1,7 +1,7 @@
 #include "faces/FaceTable.h"
 
 #include "platform/TextDecoding.h"
-#include "platform/TrimSpaces.h"
+#include "text/TrimSpaces.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -47,19 +47,12 @@ template <typename Take> void forEachLine(QStringView text, Take take)
 }
 } // namespace
 
-FaceTable FaceTable::fromBytes(const QByteArray &bytes, Lookup lookup)
+FaceTable FaceTable::fromBytes(const QByteArray &bytes)
 {
-    FaceTable table(lookup);
+    FaceTable table;
     const std::optional<QString> whole = platform::decodeWholeText(bytes);
     table.readText(whole ? *whole : platform::decodeLineByLine(bytes));
     return table;
-}
-
-QList<QStringView> FaceTable::fileLines(QStringView text)
-{
-    QList<QStringView> lines;
-    forEachLine(text, [&lines](QStringView line) { lines.append(line); });
-    return lines;
 }
 
 void FaceTable::readText(QStringView text)
@@ -88,7 +81,7 @@ void FaceTable::AddFaceLine(QStringView line)
     const QStringView name = trimmed.first(firstTab);
     QString face = (secondTab < 0 ? rest : rest.first(secondTab)).toString();
 
-    const int found = findGroup(name);
+    const int found = m_index.value(name, -1);
     if (found >= 0) {
         m_groups[found].Faces.append(std::move(face));
         return;
@@ -97,19 +90,7 @@ void FaceTable::AddFaceLine(QStringView line)
     if (m_groups.size() >= MaxGroups)
         return;
     m_groups.append(FaceGroup{name.toString(), QStringList{std::move(face)}});
-    if (m_lookup == Lookup::Index)
-        m_index.insert(QStringView(m_groups.last().GroupName), int(m_groups.size() - 1));
-}
-
-int FaceTable::findGroup(QStringView name) const
-{
-    if (m_lookup == Lookup::Index)
-        return m_index.value(name, -1);
-    for (qsizetype i = 0; i < m_groups.size(); ++i) {
-        if (m_groups.at(i).GroupName == name)
-            return int(i);
-    }
-    return -1;
+    m_index.insert(QStringView(m_groups.last().GroupName), int(m_groups.size() - 1));
 }
 
 QStringList FaceTable::groupNames() const

@@ -17,24 +17,15 @@ public:
     // List boxes count with 16-bit indexes, so the table stops growing here.
     static constexpr int MaxGroups = 32767;
 
-    // How a line finds its group. Both give the same table; Scan compares every group name
-    // and is kept only as the benchmark's baseline.
-    enum class Lookup { Index, Scan };
-
-    explicit FaceTable(Lookup lookup = Lookup::Index) : m_lookup(lookup) {}
-
     // The table of a whole file's bytes. A file that a byte-order mark or valid UTF-8 throughout
     // does not explain is decoded line by line (platform::decodeLineByLine).
-    static FaceTable fromBytes(const QByteArray &bytes, Lookup lookup = Lookup::Index);
+    static FaceTable fromBytes(const QByteArray &bytes);
 
     // The table of the file at path; a missing, unreadable or non-regular file gives none.
     static FaceTable fromFile(const QString &path);
 
-    // The lines of decoded text. CR LF, a lone CR and a lone LF each end a line. A final line
-    // end opens no new line.
-    static QList<QStringView> fileLines(QStringView text);
-
-    // Files every line of decoded text, skipping the "!!" comments.
+    // Files every line of decoded text, skipping the "!!" comments. CR LF, a lone CR and a lone
+    // LF each end a line; a final line end opens no new line.
     void readText(QStringView text);
 
     // Files one line's emoticon under its group; lines without a TAB are ignored.
@@ -49,9 +40,7 @@ public:
 private:
     // Files one decoded line unless it is a comment; a byte-order mark at its start is dropped.
     void readLine(QStringView line);
-    int findGroup(QStringView name) const;
 
-    Lookup m_lookup;
     QList<FaceGroup> m_groups;
     // Keys view the names held in m_groups: a name's characters stay where they are while the
     // list grows (its string moves, its shared buffer does not), and names never change. So a

@@ -1,12 +1,12 @@
 #include "faces/GetFace.h"
 
 #include "faces/FaceFile.h"
-#include "platform/BodyText.h"
-#include "platform/Controls.h"
-#include "platform/ListKeys.h"
-#include "platform/Look.h"
-#include "platform/OpenerPlacement.h"
-#include "platform/Twips.h"
+#include "platform/widgets/BodyText.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Names.h"
+#include "platform/widgets/OpenerPlacement.h"
+#include "platform/widgets/Theme.h"
+#include "platform/widgets/Twips.h"
 
 #include <QHideEvent>
 #include <QKeyEvent>
@@ -15,41 +15,16 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 
-#include <array>
-#include <limits>
-
 namespace {
 const QString Caption = QStringLiteral("顔文字選択");
-constexpr QSize ClientSize = platform::twipsSize(9705, 6150);
-constexpr QRect FaceTextPlace = platform::twipsRect(120, 120, 7935, 495);
-constexpr QRect SelectPlace = platform::twipsRect(8160, 120, 1455, 495);
-constexpr QRect KindPlace = platform::twipsRect(120, 720, 3255, 4620);
-constexpr QRect FacePlace = platform::twipsRect(3480, 720, 6135, 4620);
-constexpr QRect ClosePlace = platform::twipsRect(120, 5520, 9495, 495);
+constexpr QSize ClientSize = widgets::twipsSize(9705, 6150);
+constexpr widgets::Place FaceTextPlace{120, 120, 7935, 495};
+constexpr widgets::Place SelectPlace{8160, 120, 1455, 495};
+constexpr widgets::Place KindPlace{120, 720, 3255, 4620};
+constexpr widgets::Place FacePlace{3480, 720, 6135, 4620};
+constexpr widgets::Place ClosePlace{120, 5520, 9495, 495};
 constexpr qreal FaceTextPoints = 14.25;
 constexpr qreal ListPoints = 12;
-
-QListWidget *makeList(QWidget *parent, const QRect &place, const QString &name)
-{
-    auto *list = new QListWidget(parent);
-    list->setObjectName(name);
-    list->setGeometry(place);
-    list->setSelectionMode(QAbstractItemView::SingleSelection);
-    list->setSortingEnabled(false);
-    // Rows of one height let a list of 32,767 groups fill without measuring every row.
-    list->setUniformItemSizes(true);
-    list->setFont(platform::faceFont(ListPoints));
-    platform::selectFirstRowOnFirstArrow(list);
-    return list;
-}
-
-// The selected row, or -1. Taking the focus makes the first row current without selecting it,
-// so the current row alone would pick a group the user never chose.
-int selectedRow(const QListWidget *list)
-{
-    const QList<QListWidgetItem *> chosen = list->selectedItems();
-    return chosen.isEmpty() ? -1 : list->row(chosen.first());
-}
 } // namespace
 
 GetFace::GetFace(QWidget *opener) : QDialog(nullptr), m_opener(opener)
@@ -60,7 +35,7 @@ GetFace::GetFace(QWidget *opener) : QDialog(nullptr), m_opener(opener)
                    Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
     setModal(true);
-    setFont(platform::uiFont());
+    setFont(widgets::uiFont());
     setFixedSize(ClientSize);
     buildControls();
     connectHandlers();
@@ -68,27 +43,23 @@ GetFace::GetFace(QWidget *opener) : QDialog(nullptr), m_opener(opener)
 
 void GetFace::buildControls()
 {
-    facetext = new QLineEdit(this);
-    facetext->setObjectName(QStringLiteral("facetext"));
-    facetext->setAccessibleName(QStringLiteral("挿入する顔文字"));
-    facetext->setGeometry(FaceTextPlace);
-    facetext->setMaxLength(std::numeric_limits<int>::max());
-    facetext->setFont(platform::faceFont(FaceTextPoints));
-    platform::paintBoxBackground(facetext, platform::colour::LightYellow);
+    facetext = widgets::makeLineEdit(this, FaceTextPlace, QStringLiteral("facetext"));
+    facetext->setAccessibleName(QStringLiteral("挿入する") + widgets::name::Face);
+    facetext->setFont(widgets::faceFont(FaceTextPoints));
+    widgets::paintBoxBackground(facetext, widgets::colour::LightYellow);
 
-    SelectBtn = platform::makeButton(this, QStringLiteral("決定！！"), SelectPlace,
-                                     QStringLiteral("SelectBtn"));
-    platform::paintButton(SelectBtn, platform::colour::Rose);
-    kind = makeList(this, KindPlace, QStringLiteral("kind"));
-    face = makeList(this, FacePlace, QStringLiteral("face"));
+    SelectBtn = widgets::makeButton(this, QStringLiteral("決定！！"), SelectPlace,
+                                    QStringLiteral("SelectBtn"), widgets::colour::Rose);
+    kind = widgets::makeList(this, KindPlace, QStringLiteral("kind"));
+    face = widgets::makeList(this, FacePlace, QStringLiteral("face"));
+    for (QListWidget *list : {kind, face})
+        list->setFont(widgets::faceFont(ListPoints));
     kind->setAccessibleName(QStringLiteral("グループ"));
-    face->setAccessibleName(QStringLiteral("顔文字"));
-    CloseBtn = platform::makeButton(this, QStringLiteral("閉じる"), ClosePlace,
-                                    QStringLiteral("CloseBtn"));
+    face->setAccessibleName(widgets::name::Face);
+    CloseBtn =
+        widgets::makeButton(this, QStringLiteral("閉じる"), ClosePlace, QStringLiteral("CloseBtn"));
 
-    const std::array<QWidget *, 5> tabOrder{facetext, SelectBtn, kind, face, CloseBtn};
-    for (std::size_t i = 1; i < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i - 1], tabOrder[i]);
+    widgets::chainTabs({facetext, SelectBtn, kind, face, CloseBtn});
 }
 
 void GetFace::connectHandlers()
@@ -112,7 +83,7 @@ void GetFace::showEvent(QShowEvent *event)
     face->clear();
     Form_Load();
 
-    platform::placeOverOpener(this, m_opener);
+    widgets::placeOverOpener(this, m_opener);
     facetext->setFocus(Qt::ActiveWindowFocusReason);
 }
 
@@ -148,7 +119,7 @@ void GetFace::Form_Load()
 
 void GetFace::kind_Click()
 {
-    const int index = selectedRow(kind);
+    const int index = widgets::selectedRow(kind);
     if (index < 0 || index >= m_table.GroupCount())
         return;
     face->clear();
@@ -157,7 +128,7 @@ void GetFace::kind_Click()
 
 void GetFace::face_Click()
 {
-    const int index = selectedRow(face);
+    const int index = widgets::selectedRow(face);
     if (index < 0)
         return;
     facetext->setText(face->item(index)->text());
@@ -166,7 +137,7 @@ void GetFace::face_Click()
 void GetFace::SelectBtn_Click()
 {
     if (tgt)
-        platform::insertIntoBody(tgt, facetext->text());
+        widgets::insertIntoBody(tgt, facetext->text());
     accept();
 }
 

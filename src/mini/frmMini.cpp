@@ -2,12 +2,13 @@
 
 #include "faces/GetFace.h"
 #include "notebook/Tesserin.h"
-#include "platform/BodyText.h"
 #include "platform/Clipboard.h"
-#include "platform/Controls.h"
-#include "platform/Look.h"
-#include "platform/ShortTextBox.h"
-#include "platform/Twips.h"
+#include "platform/widgets/BodyText.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Names.h"
+#include "platform/widgets/ShortTextBox.h"
+#include "platform/widgets/Theme.h"
+#include "platform/widgets/Twips.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -16,22 +17,13 @@
 
 namespace {
 
-const QString Caption = QStringLiteral("Quillora");
-const QSize ClientSize = platform::twipsSize(5250, 2745);
+const QSize ClientSize = widgets::twipsSize(5250, 2745);
 
-const QRect DocPlace = platform::twipsRect(45, 45, 5130, 2205);
-const QRect FaceIconPlace = platform::twipsRect(210, 2355, 1725, 300);
-const QRect Command3Place = platform::twipsRect(2190, 2340, 495, 345);
-const QRect Command2Place = platform::twipsRect(3075, 2340, 930, 345);
-const QRect Command1Place = platform::twipsRect(4080, 2340, 930, 345);
-
-QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &place,
-                        const QColor &colour, const QString &name)
-{
-    QPushButton *button = platform::makeButton(parent, caption, place, name);
-    platform::paintButton(button, colour);
-    return button;
-}
+constexpr widgets::Place DocPlace{45, 45, 5130, 2205};
+constexpr widgets::Place FaceIconPlace{210, 2355, 1725, 300};
+constexpr widgets::Place Command3Place{2190, 2340, 495, 345};
+constexpr widgets::Place Command2Place{3075, 2340, 930, 345};
+constexpr widgets::Place Command1Place{4080, 2340, 930, 345};
 
 } // namespace
 
@@ -42,33 +34,26 @@ frmMini::frmMini(Tesserin *main) : QWidget(nullptr), m_main(main)
     // A fixed frame with a close box only.
     setWindowFlags(Qt::Window | Qt::MSWindowsFixedSizeDialogHint | Qt::CustomizeWindowHint |
                    Qt::WindowTitleHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
-    setWindowTitle(Caption);
+    setWindowTitle(widgets::name::Caption);
     setWindowIcon(m_main->windowIcon());
-    setFont(platform::uiFont());
+    setFont(widgets::uiFont());
     setFixedSize(ClientSize);
-    platform::paintBackground(this, platform::colour::Teal);
+    widgets::paintBackground(this, widgets::colour::Teal);
 
-    Doc = platform::makeBodyBox(this, DocPlace, QStringLiteral("Doc"));
-    Doc->setAccessibleName(QStringLiteral("本文"));
+    Doc = widgets::makeBodyBox(this, DocPlace, QStringLiteral("Doc"));
+    Doc->setAccessibleName(widgets::name::Body);
 
-    FaceIcon = new QComboBox(this);
-    FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
-    FaceIcon->setAccessibleName(QStringLiteral("短文"));
-    FaceIcon->setGeometry(FaceIconPlace);
-    platform::makeShortTextBox(FaceIcon);
+    FaceIcon = widgets::makeShortTextBox(this, FaceIconPlace, QStringLiteral("FaceIcon"));
 
-    Command3 = makeButton(this, QStringLiteral("(^o^)"), Command3Place, platform::colour::LightPink,
-                          QStringLiteral("Command3"));
-    Command3->setAccessibleName(QStringLiteral("顔文字"));
-    Command2 = makeButton(this, QStringLiteral("コピー"), Command2Place,
-                          platform::colour::CopyYellow, QStringLiteral("Command2"));
-    Command1 = makeButton(this, QStringLiteral("大きく"), Command1Place, platform::colour::Apricot,
-                          QStringLiteral("Command1"));
+    Command3 = widgets::makeButton(this, QStringLiteral("(^o^)"), Command3Place,
+                                   QStringLiteral("Command3"), widgets::colour::LightPink);
+    Command3->setAccessibleName(widgets::name::Face);
+    Command2 = widgets::makeButton(this, QStringLiteral("コピー"), Command2Place,
+                                   QStringLiteral("Command2"), widgets::colour::CopyYellow);
+    Command1 = widgets::makeButton(this, QStringLiteral("大きく"), Command1Place,
+                                   QStringLiteral("Command1"), widgets::colour::Apricot);
 
-    setTabOrder(Doc, FaceIcon);
-    setTabOrder(FaceIcon, Command3);
-    setTabOrder(Command3, Command2);
-    setTabOrder(Command2, Command1);
+    widgets::chainTabs({Doc, FaceIcon, Command3, Command2, Command1});
 
     connect(FaceIcon, &QComboBox::activated, this, &frmMini::FaceIcon_Click);
     connect(Command1, &QPushButton::clicked, this, &frmMini::Command1_Click);
@@ -82,9 +67,9 @@ frmMini::frmMini(Tesserin *main) : QWidget(nullptr), m_main(main)
 
 void frmMini::Form_Load()
 {
-    platform::setShortTexts(FaceIcon, platform::shortTexts(m_main->FaceIcon));
+    widgets::setShortTexts(FaceIcon, widgets::shortTexts(m_main->FaceIcon));
 
-    platform::setBodyText(Doc, platform::bodyText(m_main->Doc1));
+    widgets::setBodyText(Doc, widgets::bodyText(m_main->Doc1));
 }
 
 void frmMini::showEvent(QShowEvent *event)
@@ -93,7 +78,7 @@ void frmMini::showEvent(QShowEvent *event)
     if (m_placed)
         return;
     m_placed = true;
-    platform::centreOnScreen(this);
+    widgets::centreOnScreen(this);
     // The main window has just hidden itself: this window takes over the keyboard.
     activateWindow();
 }
@@ -107,22 +92,19 @@ void frmMini::closeEvent(QCloseEvent *event)
 
 void frmMini::Form_QueryUnload(bool byCloseBox)
 {
-    platform::setBodyText(m_main->Doc1, platform::bodyText(Doc));
+    widgets::setBodyText(m_main->Doc1, widgets::bodyText(Doc));
     m_main->miniClosed(byCloseBox);
 }
 
 void frmMini::FaceIcon_Click(int chosen)
 {
-    if (chosen < 0)
-        return;
-    platform::insertIntoBody(Doc, FaceIcon->itemText(chosen));
-    FaceIcon->setCurrentIndex(-1);
+    widgets::insertChosenShortText(FaceIcon, chosen, Doc);
 }
 
 // The body as it stands, spaces and line breaks included: no finishing here.
 void frmMini::Command2_Click()
 {
-    platform::putOnClipboard(platform::bodyText(Doc));
+    platform::putOnClipboard(widgets::bodyText(Doc));
 }
 
 void frmMini::Command3_Click()

@@ -1,6 +1,6 @@
 #include "notebook/FinishText.h"
 
-#include "platform/TrimSpaces.h"
+#include "text/TrimSpaces.h"
 
 QString FinishText(const QString &text)
 {

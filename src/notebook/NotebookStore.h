@@ -22,6 +22,8 @@ struct NotebookTexts
 
 namespace store {
 
+// The store keeps at most this many short texts, so the registration window builds no longer
+// list.
 inline constexpr int MaxShortTexts = 32766;
 
 inline const QString DataSection = QStringLiteral("Data");

@@ -6,14 +6,15 @@
 #include "notebook/Autosave.h"
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
-#include "platform/BodyText.h"
-#include "platform/ClickLabel.h"
 #include "platform/Clipboard.h"
-#include "platform/Controls.h"
-#include "platform/Look.h"
 #include "platform/MessageBox.h"
-#include "platform/ShortTextBox.h"
-#include "platform/Twips.h"
+#include "platform/widgets/BodyText.h"
+#include "platform/widgets/ClickLabel.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Names.h"
+#include "platform/widgets/ShortTextBox.h"
+#include "platform/widgets/Theme.h"
+#include "platform/widgets/Twips.h"
 #include "shell/frmExecShell.h"
 #include "shorttext/frmFace.h"
 
@@ -29,27 +30,17 @@
 #include <QTimer>
 
 #include <cstdio>
-#include <limits>
-
-#ifndef TESSERIN_SITE_URL
-#define TESSERIN_SITE_URL "https://brookfen.example.org/"
-#endif
 
 namespace {
 
-const QString Caption = QStringLiteral("Quillora");
 const QString SiteUrl = QStringLiteral(TESSERIN_SITE_URL);
 const QString ClearQuestion = QStringLiteral("ほんとにクリアしていいの？");
 const QString SaveFailedQuestion =
     QStringLiteral("テキストを保存できませんでした。もう一度保存してみますか？\n"
                    "「いいえ」を選ぶと、保存しないで終わります。");
-const QSize ClientSize = platform::twipsSize(7830, 5160);
+const QSize ClientSize = widgets::twipsSize(7830, 5160);
 
-struct Place
-{
-    int left, top, width, height;
-    QRect rect() const { return platform::twipsRect(left, top, width, height); }
-};
+using widgets::Place;
 
 constexpr std::array<Place, 3> InfoPlace{
     {{1575, 180, 5130, 285}, {1575, 580, 5130, 285}, {1575, 980, 5130, 285}}};
@@ -85,30 +76,9 @@ const std::array<QString, 5> CopyMenuCaption{
 // What a screen reader says for the boxes and for the buttons whose caption alone is ambiguous.
 const std::array<QString, 5> FieldName{QStringLiteral("ハンドル"), QStringLiteral("メールアドレス"),
                                        QStringLiteral("URL"), QStringLiteral("タイトル"),
-                                       QStringLiteral("本文")};
-const QString ShortTextName = QStringLiteral("短文");
-const QString FaceButtonName = QStringLiteral("顔文字");
+                                       widgets::name::Body};
 
 const std::array<Qt::Key, 5> CopyKey{Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key_F8, Qt::Key_F9};
-
-// Buttons without a Tab stop still take the focus when clicked, as such buttons do.
-QPushButton *makeButton(QWidget *parent, const QString &caption, const Place &place,
-                        const QColor &colour, bool tabStop, const QString &name)
-{
-    QPushButton *button = platform::makeButton(parent, caption, place.rect(), name);
-    button->setFocusPolicy(tabStop ? Qt::StrongFocus : Qt::ClickFocus);
-    platform::paintButton(button, colour);
-    return button;
-}
-
-QLineEdit *makeLineEdit(QWidget *parent, const Place &place, const QString &name)
-{
-    auto *box = new QLineEdit(parent);
-    box->setObjectName(name);
-    box->setGeometry(place.rect());
-    box->setMaxLength(std::numeric_limits<int>::max());
-    return box;
-}
 
 } // namespace
 
@@ -116,15 +86,15 @@ Tesserin::Tesserin(platform::StoreFactory openStore, QWidget *parent)
     : QMainWindow(parent), m_openStore(std::move(openStore))
 {
     setObjectName(QStringLiteral("Tesserin"));
-    setWindowTitle(Caption);
+    setWindowTitle(widgets::name::Caption);
     setWindowIcon(appIcon());
-    setFont(platform::uiFont());
+    setFont(widgets::uiFont());
 
     // The client area fills whatever size the frame is given, so an enlarged window shows teal
     // around the controls; a smaller one clips them.
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));
-    platform::paintBackground(client, platform::colour::Teal);
+    widgets::paintBackground(client, widgets::colour::Teal);
     setCentralWidget(client);
 
     buildControls(client);
@@ -146,66 +116,63 @@ Tesserin::~Tesserin()
 void Tesserin::buildControls(QWidget *client)
 {
     for (int i = 0; i < 3; ++i)
-        Info[i] = makeLineEdit(client, InfoPlace[i], QStringLiteral("Info%1").arg(i));
-    Doc0 = makeLineEdit(client, TitlePlace, QStringLiteral("Doc0"));
+        Info[i] = widgets::makeLineEdit(client, InfoPlace[i], QStringLiteral("Info%1").arg(i));
+    Doc0 = widgets::makeLineEdit(client, TitlePlace, QStringLiteral("Doc0"));
 
-    Doc1 = platform::makeBodyBox(client, BodyPlace.rect(), QStringLiteral("Doc1"));
+    Doc1 = widgets::makeBodyBox(client, BodyPlace, QStringLiteral("Doc1"));
     const std::array<QWidget *, 5> fields{Info[0], Info[1], Info[2], Doc0, Doc1};
     for (int i = 0; i < 5; ++i)
         fields[i]->setAccessibleName(FieldName[i]);
 
     for (int i = 0; i < 5; ++i) {
-        auto *label = new platform::ClickLabel(LabelCaption[i], client);
+        auto *label = new widgets::ClickLabel(LabelCaption[i], client);
         label->setObjectName(QStringLiteral("Label1_%1").arg(i));
         label->setGeometry(LabelPlace[i].rect());
         label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-        platform::paintLabelText(label, i == 2 ? platform::colour::LightPink
-                                               : platform::colour::LightYellow);
-        connect(label, &platform::ClickLabel::clicked, this, [this, i] { Label1_Click(i); });
+        widgets::paintLabelText(label,
+                                i == 2 ? widgets::colour::LightPink : widgets::colour::LightYellow);
+        connect(label, &widgets::ClickLabel::clicked, this, [this, i] { Label1_Click(i); });
         Label1[i] = label;
     }
 
+    using widgets::TabStop;
     for (int i = 0; i < 5; ++i) {
-        Command3[i] =
-            makeButton(client, QStringLiteral("コピー"), CopyPlace[i], platform::colour::CopyYellow,
-                       false, QStringLiteral("Command3_%1").arg(i));
+        Command3[i] = widgets::makeButton(client, QStringLiteral("コピー"), CopyPlace[i],
+                                          QStringLiteral("Command3_%1").arg(i),
+                                          widgets::colour::CopyYellow, TabStop::No);
         Command3[i]->setAccessibleName(FieldName[i] + QStringLiteral("をコピー"));
     }
-    Command2 = makeButton(client, QStringLiteral("クリア"), ClearPlace,
-                          platform::colour::LightGreen, false, QStringLiteral("Command2"));
+    Command2 =
+        widgets::makeButton(client, QStringLiteral("クリア"), ClearPlace,
+                            QStringLiteral("Command2"), widgets::colour::LightGreen, TabStop::No);
 
-    FaceIcon = new QComboBox(client);
-    FaceIcon->setObjectName(QStringLiteral("FaceIcon"));
-    FaceIcon->setGeometry(FaceIconPlace.rect());
-    platform::makeShortTextBox(FaceIcon);
-    FaceIcon->setAccessibleName(ShortTextName);
+    FaceIcon = widgets::makeShortTextBox(client, FaceIconPlace, QStringLiteral("FaceIcon"));
 
-    facebtn = makeButton(client, QStringLiteral("(^o^)"), FaceButtonPlace,
-                         platform::colour::LightPink, true, QStringLiteral("facebtn"));
-    facebtn->setAccessibleName(FaceButtonName);
+    facebtn = widgets::makeButton(client, QStringLiteral("(^o^)"), FaceButtonPlace,
+                                  QStringLiteral("facebtn"), widgets::colour::LightPink);
+    facebtn->setAccessibleName(widgets::name::Face);
 
     m_slotGroup = new QButtonGroup(this);
     m_slotGroup->setExclusive(true);
     for (int i = 0; i < 3; ++i) {
-        DocSelect[i] =
-            makeButton(client, SlotCaption[i], SlotPlace[i], platform::colour::LightGreen, false,
-                       QStringLiteral("DocSelect%1").arg(i));
+        DocSelect[i] = widgets::makeButton(client, SlotCaption[i], SlotPlace[i],
+                                           QStringLiteral("DocSelect%1").arg(i),
+                                           widgets::colour::LightGreen, TabStop::No);
         DocSelect[i]->setCheckable(true);
         m_slotGroup->addButton(DocSelect[i], i);
     }
 
-    SiteLink = makeButton(client, QStringLiteral("Brookfen"), SitePlace, platform::colour::Apricot,
-                          true, QStringLiteral("SiteLink"));
-    Command1 = makeButton(client, QStringLiteral("おわり"), EndPlace, platform::colour::Apricot,
-                          false, QStringLiteral("Command1"));
-    Command4 = makeButton(client, QStringLiteral("小さくする"), MiniPlace,
-                          platform::colour::Apricot, true, QStringLiteral("Command4"));
+    SiteLink = widgets::makeButton(client, QStringLiteral("Brookfen"), SitePlace,
+                                   QStringLiteral("SiteLink"), widgets::colour::Apricot);
+    Command1 =
+        widgets::makeButton(client, QStringLiteral("おわり"), EndPlace, QStringLiteral("Command1"),
+                            widgets::colour::Apricot, TabStop::No);
+    Command4 = widgets::makeButton(client, QStringLiteral("小さくする"), MiniPlace,
+                                   QStringLiteral("Command4"), widgets::colour::Apricot);
 
-    // Tab visits only these, in this order, and comes round again.
-    const std::array<QWidget *, 9> tabOrder{Info[0],  Info[1], Info[2],  Doc0,    Doc1,
-                                            FaceIcon, facebtn, SiteLink, Command4};
-    for (std::size_t i = 0; i + 1 < tabOrder.size(); ++i)
-        setTabOrder(tabOrder[i], tabOrder[i + 1]);
+    // Tab visits only these.
+    widgets::chainTabs(
+        {Info[0], Info[1], Info[2], Doc0, Doc1, FaceIcon, facebtn, SiteLink, Command4});
 
     for (QLineEdit *box : {Info[0], Info[1], Info[2], Doc0})
         box->installEventFilter(this);
@@ -277,11 +244,11 @@ NotebookTexts Tesserin::currentTexts() const
     texts.SlotTitle = SlotTitle;
     if (CurrentSlot >= 0) {
         texts.SlotTitle[CurrentSlot] = Doc0->text();
-        texts.SlotBody[CurrentSlot] = platform::bodyText(m_mini ? m_mini->Doc : Doc1);
+        texts.SlotBody[CurrentSlot] = widgets::bodyText(m_mini ? m_mini->Doc : Doc1);
     }
     for (int i = 0; i < 3; ++i)
         texts.Info[i] = Info[i]->text();
-    texts.shortTexts = platform::shortTexts(FaceIcon);
+    texts.shortTexts = widgets::shortTexts(FaceIcon);
     texts.locked = LockText->isChecked();
     return texts;
 }
@@ -307,7 +274,7 @@ void Tesserin::LoadSettings()
         Info[i]->setText(texts.Info[i]);
     if (texts.locked)
         LockText->trigger(); // flips the check mark, then runs LockText_Click
-    platform::setShortTexts(FaceIcon, texts.shortTexts);
+    widgets::setShortTexts(FaceIcon, texts.shortTexts);
 }
 
 void Tesserin::showEvent(QShowEvent *event)
@@ -315,7 +282,7 @@ void Tesserin::showEvent(QShowEvent *event)
     QMainWindow::showEvent(event);
     if (!m_shownOnce) {
         m_shownOnce = true;
-        platform::centreOnScreen(this);
+        widgets::centreOnScreen(this);
         Form_Activate();
     }
 }
@@ -345,7 +312,7 @@ void Tesserin::Form_QueryUnload()
         m_mini->close(); // writes its text into the body first
 
     SlotTitle[CurrentSlot] = Doc0->text();
-    SlotBody[CurrentSlot] = platform::bodyText(Doc1);
+    SlotBody[CurrentSlot] = widgets::bodyText(Doc1);
     const NotebookTexts texts = currentTexts();
 
     // A store that cannot be written is not a silent loss: the user may try again. The system
@@ -392,10 +359,10 @@ void Tesserin::DocSelect_Click(short Index)
 {
     if (CurrentSlot >= 0) {
         SlotTitle[CurrentSlot] = Doc0->text();
-        SlotBody[CurrentSlot] = platform::bodyText(Doc1);
+        SlotBody[CurrentSlot] = widgets::bodyText(Doc1);
     }
     Doc0->setText(SlotTitle[Index]);
-    platform::setBodyText(Doc1, SlotBody[Index]);
+    widgets::setBodyText(Doc1, SlotBody[Index]);
     CurrentSlot = Index;
 }
 
@@ -457,7 +424,7 @@ void Tesserin::Doc_GotFocus(short Index)
 void Tesserin::Command2_Click()
 {
     if (platform::askYesNo(this, ClearQuestion))
-        platform::setBodyText(Doc1, QString());
+        widgets::setBodyText(Doc1, QString());
 }
 
 void Tesserin::Command1_Click()
@@ -475,7 +442,7 @@ void Tesserin::Command3_Click(short Index)
     else if (Index == 3)
         text = Doc0->text();
     else
-        text = FinishText(platform::bodyText(Doc1));
+        text = FinishText(widgets::bodyText(Doc1));
     platform::putOnClipboard(text);
 }
 
@@ -507,10 +474,7 @@ void Tesserin::SiteLink_Click()
 
 void Tesserin::FaceIcon_Click(int chosen)
 {
-    if (chosen < 0)
-        return;
-    platform::insertIntoBody(Doc1, FaceIcon->itemText(chosen));
-    FaceIcon->setCurrentIndex(-1);
+    widgets::insertChosenShortText(FaceIcon, chosen, Doc1);
 }
 
 void Tesserin::facebtn_Click()

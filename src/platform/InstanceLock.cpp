@@ -1,5 +1,7 @@
 #include "platform/InstanceLock.h"
 
+#include "platform/AppName.h"
+
 #include "platform/PrivateFolder.h"
 
 #include <QFile>
@@ -58,7 +60,7 @@ QString InstanceLock::defaultPath()
         return runtime + name;
 #endif
     return QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
-           QStringLiteral("/Tesserin") + name;
+           QLatin1Char('/') + AppName + name;
 }
 
 } // namespace platform

@@ -1,5 +1,7 @@
 #include "platform/MessageBox.h"
 
+#include "platform/AppName.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 #include <QWidget>
@@ -8,8 +10,7 @@ namespace platform {
 
 bool askYesNo(QWidget *parent, const QString &text)
 {
-    QMessageBox box(QMessageBox::NoIcon, QStringLiteral("Tesserin"), text,
-                    QMessageBox::Yes | QMessageBox::No, parent);
+    QMessageBox box(QMessageBox::NoIcon, AppName, text, QMessageBox::Yes | QMessageBox::No, parent);
     // Japanese whatever the locale.
     box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
     box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));

@@ -1,5 +1,7 @@
 #include "platform/ProgramFolders.h"
 
+#include "platform/AppName.h"
+
 #include <QCoreApplication>
 #include <QStandardPaths>
 
@@ -21,7 +23,7 @@ ProgramFolders programFolders()
     // also search XDG_DATA_DIRS.
     return {QCoreApplication::applicationDirPath(),
             QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-                QStringLiteral("/Tesserin")};
+                QLatin1Char('/') + AppName};
 }
 
 void setProgramFolders(std::optional<ProgramFolders> folders)

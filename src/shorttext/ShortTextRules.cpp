@@ -1,10 +1,7 @@
 #include "shorttext/ShortTextRules.h"
 
 #include "notebook/NotebookStore.h"
-#include "platform/TrimSpaces.h"
-
-static_assert(ShortTextRules::MaxItems == store::MaxShortTexts,
-              "the registration window must not build a list the store cannot keep");
+#include "text/TrimSpaces.h"
 
 QString ShortTextRules::registeredForm(const QString &input)
 {
@@ -19,7 +16,7 @@ int ShortTextRules::firstEqual(const QStringList &items, const QString &text)
 
 bool ShortTextRules::hasRoom(qsizetype count)
 {
-    return count < MaxItems;
+    return count < store::MaxShortTexts;
 }
 
 int ShortTextRules::selectionAfterDelete(qsizetype remaining)

@@ -7,9 +7,6 @@
 class ShortTextRules
 {
 public:
-    // The settings store keeps at most this many short texts.
-    static constexpr int MaxItems = 32766;
-
     // What a registration adds or looks for: the input without the half-width spaces at its
     // ends. The ideographic space stays, being part of what the user typed. Empty means there
     // is nothing to register.

@@ -1,12 +1,12 @@
 #include "shorttext/frmFace.h"
 
 #include "notebook/Tesserin.h"
-#include "platform/Controls.h"
-#include "platform/ListKeys.h"
-#include "platform/Look.h"
-#include "platform/OpenerPlacement.h"
-#include "platform/ShortTextBox.h"
-#include "platform/Twips.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/Names.h"
+#include "platform/widgets/OpenerPlacement.h"
+#include "platform/widgets/ShortTextBox.h"
+#include "platform/widgets/Theme.h"
+#include "platform/widgets/Twips.h"
 #include "shorttext/ShortTextRules.h"
 
 #include <QCloseEvent>
@@ -18,27 +18,16 @@
 #include <QPushButton>
 #include <QSignalBlocker>
 
-#include <limits>
-
 namespace {
 
 const QString Caption = QStringLiteral("短文登録");
-const QSize ClientSize = platform::twipsSize(4680, 3195);
+const QSize ClientSize = widgets::twipsSize(4680, 3195);
 
-const QRect List1Place = platform::twipsRect(210, 210, 2145, 2760);
-const QRect Text1Place = platform::twipsRect(2565, 480, 1905, 345);
-const QRect Command1Place = platform::twipsRect(2625, 1290, 840, 495);
-const QRect Command2Place = platform::twipsRect(3555, 1290, 840, 495);
-const QRect Command3Place = platform::twipsRect(2925, 2400, 1215, 495);
-
-// Neither default nor auto-default: Enter must press nothing.
-QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &place,
-                        const QString &name)
-{
-    QPushButton *button = platform::makeButton(parent, caption, place, name);
-    platform::paintButton(button, platform::colour::Apricot);
-    return button;
-}
+constexpr widgets::Place List1Place{210, 210, 2145, 2760};
+constexpr widgets::Place Text1Place{2565, 480, 1905, 345};
+constexpr widgets::Place Command1Place{2625, 1290, 840, 495};
+constexpr widgets::Place Command2Place{3555, 1290, 840, 495};
+constexpr widgets::Place Command3Place{2925, 2400, 1215, 495};
 
 } // namespace
 
@@ -46,36 +35,28 @@ frmFace::frmFace(Tesserin *main) : QDialog(nullptr), m_main(main)
 {
     setObjectName(QStringLiteral("frmFace"));
     setWindowTitle(Caption);
-    setFont(platform::uiFont());
+    setFont(widgets::uiFont());
     // The frame stays sizable; the controls keep their places whatever its size.
     resize(ClientSize);
-    platform::paintBackground(this, platform::colour::Maroon);
+    widgets::paintBackground(this, widgets::colour::Maroon);
 
-    List1 = new QListWidget(this);
-    List1->setObjectName(QStringLiteral("List1"));
-    List1->setAccessibleName(QStringLiteral("短文一覧"));
-    List1->setGeometry(List1Place);
-    List1->setSelectionMode(QAbstractItemView::SingleSelection);
-    List1->setSortingEnabled(false);
-    List1->setUniformItemSizes(true); // thousands of items must not be measured one by one
-    platform::paintBoxBackground(List1, platform::colour::LightYellow);
-    platform::selectFirstRowOnFirstArrow(List1);
+    List1 = widgets::makeList(this, List1Place, QStringLiteral("List1"));
+    List1->setAccessibleName(widgets::name::ShortText + QStringLiteral("一覧"));
+    widgets::paintBoxBackground(List1, widgets::colour::LightYellow);
 
-    Text1 = new QLineEdit(this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setAccessibleName(QStringLiteral("短文"));
-    Text1->setGeometry(Text1Place);
-    Text1->setMaxLength(std::numeric_limits<int>::max());
-    platform::paintBoxBackground(Text1, platform::colour::LightYellow);
+    Text1 = widgets::makeLineEdit(this, Text1Place, QStringLiteral("Text1"));
+    Text1->setAccessibleName(widgets::name::ShortText);
+    widgets::paintBoxBackground(Text1, widgets::colour::LightYellow);
 
-    Command1 = makeButton(this, QStringLiteral("登録"), Command1Place, QStringLiteral("Command1"));
-    Command2 = makeButton(this, QStringLiteral("削除"), Command2Place, QStringLiteral("Command2"));
-    Command3 = makeButton(this, QStringLiteral("終了"), Command3Place, QStringLiteral("Command3"));
+    const QColor apricot = widgets::colour::Apricot;
+    Command1 = widgets::makeButton(this, QStringLiteral("登録"), Command1Place,
+                                   QStringLiteral("Command1"), apricot);
+    Command2 = widgets::makeButton(this, QStringLiteral("削除"), Command2Place,
+                                   QStringLiteral("Command2"), apricot);
+    Command3 = widgets::makeButton(this, QStringLiteral("終了"), Command3Place,
+                                   QStringLiteral("Command3"), apricot);
 
-    setTabOrder(List1, Text1);
-    setTabOrder(Text1, Command1);
-    setTabOrder(Command1, Command2);
-    setTabOrder(Command2, Command3);
+    widgets::chainTabs({List1, Text1, Command1, Command2, Command3});
 
     connect(Command1, &QPushButton::clicked, this, &frmFace::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &frmFace::Command2_Click);
@@ -96,7 +77,7 @@ void frmFace::showEvent(QShowEvent *event)
     m_open = true;
     Form_Load();
 
-    platform::placeOverOpener(this, m_main);
+    widgets::placeOverOpener(this, m_main);
     List1->setFocus(Qt::OtherFocusReason);
 }
 
@@ -104,7 +85,7 @@ void frmFace::Form_Load()
 {
     const QSignalBlocker blocker(List1);
     List1->clear();
-    List1->addItems(platform::shortTexts(m_main->FaceIcon));
+    List1->addItems(widgets::shortTexts(m_main->FaceIcon));
     List1->setCurrentRow(-1);
     List1->clearSelection();
     Text1->clear();
@@ -128,7 +109,7 @@ void frmFace::Form_QueryUnload()
         return;
     m_open = false;
 
-    platform::setShortTexts(m_main->FaceIcon, items());
+    widgets::setShortTexts(m_main->FaceIcon, items());
 }
 
 // Escape would reject the dialog; this window has no cancel button and closes only by "終了"
@@ -206,8 +187,7 @@ void frmFace::selectItem(int row)
 
 int frmFace::selectedIndex() const
 {
-    const QModelIndexList selected = List1->selectionModel()->selectedIndexes();
-    return selected.isEmpty() ? -1 : selected.first().row();
+    return widgets::selectedRow(List1);
 }
 
 QStringList frmFace::items() const

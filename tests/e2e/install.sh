@@ -47,14 +47,13 @@ grep -q '^Comment=.' "$desktop" && grep -q '^Comment\[ja\]=.' "$desktop" ||
 if command -v desktop-file-validate >/dev/null; then
   desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the entry"
 fi
-for size in 16 32; do
+for size in 16 32 48 64 128 256; do
   png="$prefix/share/icons/hicolor/${size}x${size}/apps/tesserin.png"
   # A PNG's width and height are the big-endian words at bytes 16 and 20.
   [ "$(head -c 8 "$png" | od -An -tx1 | tr -d ' \n')" = "89504e470d0a1a0a" ] || fail "$png is no PNG"
   dims=$(od -An -tu1 -j16 -N8 "$png" | awk '{print $3*256+$4 "x" $7*256+$8}')
   [ "$dims" = "${size}x${size}" ] || fail "$png is $dims, not ${size}x${size}"
 done
-grep -q '<svg' "$prefix/share/icons/hicolor/scalable/apps/tesserin.svg" || fail "no scalable icon"
 echo "ok - cmake --install: program, link, face.txt, desktop entry, icons"
 
 for page in share/man/man1/tesserin.1.gz share/man/ja/man1/tesserin.1.gz; do

@@ -2,7 +2,7 @@
 
 class QWidget;
 
-namespace platform {
+namespace widgets {
 
 // Places a window that is about to show over the visible window of its opener: centred there,
 // and with that window as transient parent, since a Wayland compositor ignores move() and
@@ -11,4 +11,4 @@ namespace platform {
 // window system maps it.
 void placeOverOpener(QWidget *window, QWidget *opener);
 
-} // namespace platform
+} // namespace widgets

@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-namespace platform {
+namespace widgets {
 
 // A label that reports a click: a press and a release of the left button inside it. The second
 // press of a double-click is no click: one double-click reports one click.
@@ -24,4 +24,4 @@ private:
     bool m_pressed = false;
 };
 
-} // namespace platform
+} // namespace widgets

@@ -1,10 +1,10 @@
-#include "platform/BodyText.h"
+#include "platform/widgets/BodyText.h"
 
 #include <QPlainTextEdit>
 #include <QTextCursor>
 #include <QTextDocument>
 
-namespace platform {
+namespace widgets {
 
 namespace {
 const QString CrLf = QStringLiteral("\r\n");
@@ -42,4 +42,4 @@ void insertIntoBody(QPlainTextEdit *box, const QString &text)
     box->setTextCursor(cursor);
 }
 
-} // namespace platform
+} // namespace widgets

@@ -1,12 +1,12 @@
-#include "platform/UiLanguage.h"
+#include "platform/widgets/UiLanguage.h"
 
-#include "platform/Look.h"
+#include "platform/widgets/Theme.h"
 
 #include <QApplication>
 #include <QLibraryInfo>
 #include <QTranslator>
 
-namespace platform {
+namespace widgets {
 
 bool useJapaneseUi(QApplication &app)
 {
@@ -23,4 +23,4 @@ bool useJapaneseUi(QApplication &app)
     return true;
 }
 
-} // namespace platform
+} // namespace widgets

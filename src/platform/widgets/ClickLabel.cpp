@@ -1,8 +1,8 @@
-#include "platform/ClickLabel.h"
+#include "platform/widgets/ClickLabel.h"
 
 #include <QMouseEvent>
 
-namespace platform {
+namespace widgets {
 
 ClickLabel::ClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
 {
@@ -31,4 +31,4 @@ void ClickLabel::mouseDoubleClickEvent(QMouseEvent *event)
     event->accept();
 }
 
-} // namespace platform
+} // namespace widgets

@@ -2,7 +2,7 @@
 
 class QApplication;
 
-namespace platform {
+namespace widgets {
 
 // Qt's own strings (the text boxes' context menus, standard buttons) in Japanese, and the
 // program's font for every window, pop-up menus included. The interface is Japanese whatever the
@@ -10,4 +10,4 @@ namespace platform {
 // error. Returns whether the translation was loaded.
 bool useJapaneseUi(QApplication &app);
 
-} // namespace platform
+} // namespace widgets

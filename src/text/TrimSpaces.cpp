@@ -1,4 +1,4 @@
-#include "platform/TrimSpaces.h"
+#include "text/TrimSpaces.h"
 
 QStringView trimSpaces(QStringView text)
 {

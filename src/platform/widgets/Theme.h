@@ -6,7 +6,7 @@
 class QAbstractButton;
 class QWidget;
 
-namespace platform {
+namespace widgets {
 
 // The program's colours, named once.
 namespace colour {
@@ -41,4 +41,4 @@ void paintBoxBackground(QWidget *box, const QColor &colour);
 // Text colour of a label whose background shows the window behind it.
 void paintLabelText(QWidget *label, const QColor &colour);
 
-} // namespace platform
+} // namespace widgets

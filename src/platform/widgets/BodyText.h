@@ -4,7 +4,7 @@
 
 class QPlainTextEdit;
 
-namespace platform {
+namespace widgets {
 
 // The program's texts separate lines with CR LF; Qt's editors keep paragraphs. These three
 // functions are the one place where text enters and leaves a multi-line box.
@@ -20,4 +20,4 @@ void setBodyText(QPlainTextEdit *box, const QString &text);
 // typed there; the caret ends up right after it. The box need not have the focus.
 void insertIntoBody(QPlainTextEdit *box, const QString &text);
 
-} // namespace platform
+} // namespace widgets

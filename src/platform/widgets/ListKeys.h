@@ -2,10 +2,10 @@
 
 class QListWidget;
 
-namespace platform {
+namespace widgets {
 
 // Makes the first Down or Up key in a list without a selection select the first row, as a
 // Windows list box does; Qt would make row 0 current unselected and move on to row 1.
 void selectFirstRowOnFirstArrow(QListWidget *list);
 
-} // namespace platform
+} // namespace widgets

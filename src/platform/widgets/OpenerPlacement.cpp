@@ -1,11 +1,11 @@
-#include "platform/OpenerPlacement.h"
+#include "platform/widgets/OpenerPlacement.h"
 
-#include "platform/Controls.h"
+#include "platform/widgets/Controls.h"
 
 #include <QWidget>
 #include <QWindow>
 
-namespace platform {
+namespace widgets {
 
 void placeOverOpener(QWidget *window, QWidget *opener)
 {
@@ -19,4 +19,4 @@ void placeOverOpener(QWidget *window, QWidget *opener)
         centreOnScreen(window);
 }
 
-} // namespace platform
+} // namespace widgets

@@ -1,11 +1,13 @@
-#include "platform/ShortTextBox.h"
+#include "platform/widgets/ShortTextBox.h"
+
+#include "platform/widgets/Names.h"
 
 #include <QComboBox>
 #include <QEvent>
 #include <QListView>
 #include <QStringListModel>
 
-namespace platform {
+namespace widgets {
 
 namespace {
 class WheelBlocker : public QObject
@@ -23,8 +25,12 @@ protected:
 };
 } // namespace
 
-void makeShortTextBox(QComboBox *box)
+QComboBox *makeShortTextBox(QWidget *parent, const Place &place, const QString &name)
 {
+    auto *box = new QComboBox(parent);
+    box->setObjectName(name);
+    box->setAccessibleName(name::ShortText);
+    box->setGeometry(place.rect());
     box->setEditable(false);
     // Thousands of items: keep the box from measuring every one of them.
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
@@ -34,6 +40,7 @@ void makeShortTextBox(QComboBox *box)
     // A plain string list: a full list of short texts costs a quarter of the standard model.
     box->setModel(new QStringListModel(box));
     box->installEventFilter(new WheelBlocker(box));
+    return box;
 }
 
 QStringList shortTexts(const QComboBox *box)
@@ -56,4 +63,4 @@ void setShortTexts(QComboBox *box, const QStringList &texts)
     box->setCurrentIndex(-1);
 }
 
-} // namespace platform
+} // namespace widgets

@@ -1,10 +1,10 @@
-#include "platform/Look.h"
+#include "platform/widgets/Theme.h"
 
 #include <QAbstractButton>
 #include <QPalette>
 #include <QWidget>
 
-namespace platform {
+namespace widgets {
 
 QFont uiFont()
 {
@@ -83,4 +83,4 @@ void paintLabelText(QWidget *label, const QColor &colour)
     label->setAutoFillBackground(false);
 }
 
-} // namespace platform
+} // namespace widgets

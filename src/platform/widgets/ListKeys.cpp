@@ -1,10 +1,10 @@
-#include "platform/ListKeys.h"
+#include "platform/widgets/ListKeys.h"
 
 #include <QEvent>
 #include <QKeyEvent>
 #include <QListWidget>
 
-namespace platform {
+namespace widgets {
 
 namespace {
 class FirstArrowFilter : public QObject
@@ -34,4 +34,4 @@ void selectFirstRowOnFirstArrow(QListWidget *list)
     list->installEventFilter(new FirstArrowFilter(list));
 }
 
-} // namespace platform
+} // namespace widgets

@@ -1,15 +1,22 @@
-#include "platform/Controls.h"
+#include "platform/widgets/Controls.h"
 
-#include "platform/Look.h"
+#include "platform/widgets/BodyText.h"
+#include "platform/widgets/ListKeys.h"
+#include "platform/widgets/Theme.h"
 
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 
-namespace platform {
+#include <limits>
+
+namespace widgets {
 
 namespace {
 // Shift+Enter would put a line separator U+2028 into the text; it breaks the line as Enter does.
@@ -37,22 +44,52 @@ protected:
 };
 } // namespace
 
-QPushButton *makeButton(QWidget *parent, const QString &caption, const QRect &place,
-                        const QString &name)
+QPushButton *makeButton(QWidget *parent, const QString &caption, const Place &place,
+                        const QString &name, const QColor &colour, TabStop tabStop)
 {
     auto *button = new QPushButton(caption, parent);
     button->setObjectName(name);
-    button->setGeometry(place);
+    button->setGeometry(place.rect());
     button->setAutoDefault(false);
     button->setDefault(false);
+    button->setFocusPolicy(tabStop == TabStop::Yes ? Qt::StrongFocus : Qt::ClickFocus);
+    if (colour.isValid())
+        paintButton(button, colour);
     return button;
 }
 
-QPlainTextEdit *makeBodyBox(QWidget *parent, const QRect &place, const QString &name)
+QLineEdit *makeLineEdit(QWidget *parent, const Place &place, const QString &name)
+{
+    auto *box = new QLineEdit(parent);
+    box->setObjectName(name);
+    box->setGeometry(place.rect());
+    box->setMaxLength(std::numeric_limits<int>::max());
+    return box;
+}
+
+QListWidget *makeList(QWidget *parent, const Place &place, const QString &name)
+{
+    auto *list = new QListWidget(parent);
+    list->setObjectName(name);
+    list->setGeometry(place.rect());
+    list->setSelectionMode(QAbstractItemView::SingleSelection);
+    list->setSortingEnabled(false);
+    list->setUniformItemSizes(true);
+    selectFirstRowOnFirstArrow(list);
+    return list;
+}
+
+int selectedRow(const QListWidget *list)
+{
+    const QList<QListWidgetItem *> chosen = list->selectedItems();
+    return chosen.isEmpty() ? -1 : list->row(chosen.first());
+}
+
+QPlainTextEdit *makeBodyBox(QWidget *parent, const Place &place, const QString &name)
 {
     auto *box = new QPlainTextEdit(parent);
     box->setObjectName(name);
-    box->setGeometry(place);
+    box->setGeometry(place.rect());
     box->setLineWrapMode(QPlainTextEdit::NoWrap);
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
@@ -60,6 +97,24 @@ QPlainTextEdit *makeBodyBox(QWidget *parent, const QRect &place, const QString &
     box->installEventFilter(new ShiftEnterAsEnter(box));
     paintBoxBackground(box, colour::LightYellow);
     return box;
+}
+
+void chainTabs(std::initializer_list<QWidget *> order)
+{
+    QWidget *previous = nullptr;
+    for (QWidget *widget : order) {
+        if (previous)
+            QWidget::setTabOrder(previous, widget);
+        previous = widget;
+    }
+}
+
+void insertChosenShortText(QComboBox *box, int chosen, QPlainTextEdit *body)
+{
+    if (chosen < 0)
+        return;
+    insertIntoBody(body, box->itemText(chosen));
+    box->setCurrentIndex(-1);
 }
 
 void centreOver(QWidget *window, const QRect &area)
@@ -78,4 +133,4 @@ void centreOnScreen(QWidget *window)
         centreOver(window, screen->availableGeometry());
 }
 
-} // namespace platform
+} // namespace widgets

@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QString>
+
+namespace platform {
+
+// The program's name where the outside world sees it: the settings store, the folders it keeps
+// its files in, the question box's title.
+inline const QString AppName = QStringLiteral("Tesserin");
+
+} // namespace platform
