@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "LinearFaceReader.h"
 
 #include "faces/FaceTable.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window against a heavy store: three bodies of about 1 MB each and a full short-text
 // list. Each benchmark takes a scale (1 = half the data, 2 = all of it) so the figures show how
 // the cost grows when the data doubles.

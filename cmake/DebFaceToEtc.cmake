@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # CPack pre-build script: in the Debian package, face.txt becomes the conffile
 # /etc/tesserin/face.txt and the program's folder gets a link to it.
 if(NOT CPACK_GENERATOR STREQUAL "DEB")

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Debian package: `cpack -G DEB` in the build folder.
 set(CPACK_PACKAGE_NAME tesserin)
 set(CPACK_PACKAGE_VENDOR "Brookfen")

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Any bytes as an emoticon file: the reader must not crash, and the table found through the
 // name index must be the one the linear reading gives.
 #include "LinearFaceReader.h"

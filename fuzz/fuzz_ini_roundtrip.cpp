@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Values written by the program's INI writer must come back exactly through QSettings, except
 // a lone surrogate, which UTF-8 cannot carry and which comes back as U+FFFD; keys the file
 // already held (written by QSettings itself) must come back as QSettings read them before.

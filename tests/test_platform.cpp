@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The seams to the outside world: the per-user store, the one-pass INI writer, the end of the
 // session, the instance lock, the shell's opener and the program's folders.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Hostile input: seeded random emoticon files checked against a small model of the file format,
 // and settings files written by hand with odd contents, read by the store and the main window.
 #include "LinearFaceReader.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The store and its lock under faults, and the saves made while the user types.
 
 #include "Support.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the program's own icon as PNG files for the desktop's icon theme, so the installed
 // icon is the very drawing the windows use.
 // Usage: icon_export SIZE FILE [SIZE FILE ...]

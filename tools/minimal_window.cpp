@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The yardstick of the performance report: the least a Qt Widgets program with the main
 // window's shape shows, a main window of the same client size with a menu bar of one menu.
 #include <QApplication>

@@ -1,4 +1,5 @@
 #!/usr/bin/python3
+# SPDX-License-Identifier: MIT
 """Measures the program's start-up, memory and benchmarks, and writes docs/PERFORMANCE.md.
 
 Usage (Debian's /usr/bin/python3, for python3-xlib):

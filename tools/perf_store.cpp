@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes the performance report's big store through the program's own store code, so the file
 // is exactly what the program itself would leave behind.
 // Usage: perf_store FILE

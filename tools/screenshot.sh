@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Takes the README's screenshot of the main window under Xvfb, with a sample store.
 # Usage: tools/screenshot.sh BUILD_DIR OUTPUT.png [SCALE]   (SCALE 2 checks the doubled layout)
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs what building, running and testing need on Debian 12 (run as root), then builds.
 # Usage: tools/setup.sh run | test | package | perf
 #   run      build and start the program; through sudo, as the user who called sudo

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notebook/Tesserin.h"
 #include "platform/AppName.h"
 #include "platform/InstanceLock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "faces/FaceFile.h"
 
 #include "platform/ProgramFolders.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "faces/FaceTable.h"
 
 #include "platform/TextDecoding.h"

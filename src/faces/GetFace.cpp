@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "faces/GetFace.h"
 
 #include "faces/FaceFile.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "mini/frmMini.h"
 
 #include "faces/GetFace.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notebook/AppIcon.h"
 
 #include "platform/widgets/Theme.h"

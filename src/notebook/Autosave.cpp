@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notebook/Autosave.h"
 
 #include <QSettings>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notebook/FinishText.h"
 
 #include "text/TrimSpaces.h"

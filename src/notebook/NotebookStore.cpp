@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "notebook/NotebookStore.h"
 
 #include "notebook/FinishText.h"

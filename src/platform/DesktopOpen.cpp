@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/DesktopOpen.h"
 
 #ifdef Q_OS_WIN

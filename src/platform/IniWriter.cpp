@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/IniWriter.h"
 
 #include "platform/PrivateFolder.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/InstanceLock.h"
 
 #include "platform/AppName.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/ProgramFolders.h"
 
 #include "platform/AppName.h"

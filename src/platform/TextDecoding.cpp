@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/TextDecoding.h"
 
 #include <QStringDecoder>

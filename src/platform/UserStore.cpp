@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/UserStore.h"
 
 #include "platform/AppName.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shell/frmExecShell.h"
 
 #include "platform/DesktopOpen.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shorttext/ShortTextRules.h"
 
 #include "notebook/NotebookStore.h"

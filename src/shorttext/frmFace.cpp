@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "shorttext/frmFace.h"
 
 #include "notebook/Tesserin.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "text/TrimSpaces.h"
 
 QStringView trimSpaces(QStringView text)

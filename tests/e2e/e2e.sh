@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # A person's session with the real program: its own X server (Xvfb), keyboard and mouse through
 # xdotool, the real X clipboard through xclip, and its own HOME, config and runtime folders.
 # Usage: e2e.sh PATH_TO_BUILT_TESSERIN

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the build into a temporary prefix and builds the Debian package into a temporary
 # folder, and checks what a user and dpkg get: the layout, the links, the icons, the desktop
 # entry, the manual pages, the licence, the changelog, the AppStream metainfo, the conffile, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #pragma once
 
 // What every test program shares: a store of its own, the main window on it, one way to answer

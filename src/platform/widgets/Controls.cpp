@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/widgets/Controls.h"
 
 #include "platform/widgets/BodyText.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/widgets/OpenerPlacement.h"
 
 #include "platform/widgets/Controls.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/widgets/ShortTextBox.h"
 
 #include "platform/widgets/Names.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/widgets/UiLanguage.h"
 
 #include "platform/widgets/Theme.h"
