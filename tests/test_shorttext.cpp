@@ -416,6 +416,7 @@ void TestShortText::everyWayOfClosingWritesTheListBack()
     w->FaceIcon->setCurrentIndex(1);
     int rebuilt = 0;
     connect(w->FaceIcon->model(), &QAbstractItemModel::rowsInserted, w.get(), [&] { ++rebuilt; });
+    connect(w->FaceIcon->model(), &QAbstractItemModel::modelReset, w.get(), [&] { ++rebuilt; });
 
     const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
         clickRow(dlg.List1, 0);

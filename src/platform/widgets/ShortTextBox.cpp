@@ -59,8 +59,13 @@ QStringList shortTexts(const QComboBox *box)
 
 void setShortTexts(QComboBox *box, const QStringList &texts)
 {
-    box->clear();
-    box->addItems(texts);
+    // The model shares the list: no copy of every item, no growing row by row.
+    if (auto *list = qobject_cast<QStringListModel *>(box->model())) {
+        list->setStringList(texts);
+    } else {
+        box->clear();
+        box->addItems(texts);
+    }
     box->setCurrentIndex(-1);
 }
 
