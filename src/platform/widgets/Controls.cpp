@@ -13,6 +13,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QScreen>
 
 #include <limits>
@@ -39,6 +40,28 @@ protected:
                 QCoreApplication::sendEvent(watched, &plain);
                 return true;
             }
+        }
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+// The box lays out every block again on each resize and keeps a layout object for each one,
+// 6 MiB for a body of 1 MB. Its size is fixed, so it takes its first resize while still empty
+// and later resizes to the same size (the one sent when the window is first shown) are dropped.
+class SameSizeResizeFilter : public QObject
+{
+public:
+    using QObject::QObject;
+    QSize handled;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Resize) {
+            const QSize size = static_cast<QResizeEvent *>(event)->size();
+            if (size == handled)
+                return true;
+            handled = size;
         }
         return QObject::eventFilter(watched, event);
     }
@@ -97,6 +120,12 @@ QPlainTextEdit *makeBodyBox(QWidget *parent, const Place &place, const QString &
     box->setTabChangesFocus(true);
     box->installEventFilter(new ShiftEnterAsEnter(box));
     paintBoxBackground(box, colour::LightYellow);
+    // The viewport's resize reaches the box's own resize handling as well.
+    for (QWidget *w : {static_cast<QWidget *>(box), box->viewport()}) {
+        w->installEventFilter(new SameSizeResizeFilter(w));
+        QResizeEvent first(w->size(), QSize());
+        QCoreApplication::sendEvent(w, &first);
+    }
     return box;
 }
 
