@@ -49,6 +49,8 @@ private slots:
     void cleanup();
 
     void onePassIniWriterReadsBackThroughQt();
+    void iniWriterKeepsOtherKeys_data();
+    void iniWriterKeepsOtherKeys();
     void realConstructorUsesPerUserStore();
     void systemEndSavesDrafts();
     void instanceLockAdmitsOneAndSurvivesCrash();
@@ -128,6 +130,67 @@ void TestPlatform::onePassIniWriterReadsBackThroughQt()
         QCOMPARE(after.value(QStringLiteral("toplevel")).toString(), QStringLiteral("@x"));
         QCOMPARE(after.value(QStringLiteral("Data/list")).toStringList(), QStringList({"a", "b"}));
         QCOMPARE(after.allKeys().size(), values.size() + 5);
+    }
+}
+
+void TestPlatform::iniWriterKeepsOtherKeys_data()
+{
+    // `copied`: the keys the program does not own keep their lines byte for byte.
+    QTest::addColumn<QByteArray>("old");
+    QTest::addColumn<bool>("copied");
+    QTest::newRow("plain, repeated section") << QByteArray("[Data]\nstr1=old\nx=a\\\\b, \"q;\" ;c\n"
+                                                           "[Other]\nnote=\" hand \"\nl=a, b\n"
+                                                           "[Data]\nstr2=old\n")
+                                             << true;
+    QTest::newRow("missing file") << QByteArray() << true;
+    QTest::newRow(";") << QByteArray("[Data]\n; note\nstr1=old\nx=1\n") << false;
+    QTest::newRow("#") << QByteArray("[Data]\n#x=1\nstr1=old\n") << false;
+    QTest::newRow("continued") << QByteArray("[Data]\nx=one\\\n two\nstr1=old\n") << false;
+    QTest::newRow("open quote") << QByteArray("[Data]\nx=\"one\nstr1=old\"\nstr2=old\n") << false;
+    QTest::newRow("lone CR") << QByteArray("[Data]\nx=1\rstr1=old\n") << false;
+    QTest::newRow("duplicate") << QByteArray("[Data]\nx=1\nx=2\nstr1=old\n") << false;
+    QTest::newRow("General") << QByteArray("top=1\n[General]\ng=2\n[Data]\nstr1=old\n") << false;
+}
+
+void TestPlatform::iniWriterKeepsOtherKeys()
+{
+    QFETCH(QByteArray, old);
+    QFETCH(bool, copied);
+    const QString path = m_store.file(QStringLiteral("keep-%1.ini").arg(QTest::currentDataTag()));
+    if (!old.isNull())
+        writeFile(path, old);
+    const QList<std::pair<QString, QString>> ours{{QStringLiteral("Data/str1"), "new \"1\""},
+                                                  {QStringLiteral("Data/str2"), "new;2"}};
+    QVariantMap others;
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        for (const QString &key : settings.allKeys())
+            others.insert(key, settings.value(key));
+        for (const auto &[key, value] : ours)
+            others.remove(key);
+        QCOMPARE(platform::writeIniStrings(settings, ours), std::optional<bool>(true));
+    }
+    QSettings after(path, QSettings::IniFormat);
+    QVariantMap expected = others;
+    for (const auto &[key, value] : ours)
+        expected.insert(key, value);
+    QVariantMap read;
+    for (const QString &key : after.allKeys())
+        read.insert(key, after.value(key));
+    QCOMPARE(read, expected);
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray written = file.readAll();
+    // Each of the program's keys once, whatever Qt takes for a line end.
+    const QList<QByteArray> lines = QByteArray(written).replace('\r', '\n').split('\n');
+    for (const QByteArray key : {"str1=", "str2="})
+        QCOMPARE(std::count_if(lines.cbegin(), lines.cend(),
+                               [&](const QByteArray &line) { return line.startsWith(key); }),
+                 1);
+    if (copied) {
+        for (const QByteArray &line : old.split('\n'))
+            if (!line.isEmpty() && !line.startsWith('[') && !line.startsWith("str"))
+                QVERIFY2(lines.contains(line), line.constData());
     }
 }
 

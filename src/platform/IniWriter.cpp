@@ -9,6 +9,7 @@
 #include <QLockFile>
 #include <QMap>
 #include <QSaveFile>
+#include <QSet>
 #include <QSettings>
 #include <QTemporaryDir>
 
@@ -105,6 +106,95 @@ bool addQtLines(const QList<std::pair<QString, QVariant>> &values, Sections &sec
             section = line;
         else
             sections[section].append(line);
+    }
+    return true;
+}
+
+bool isPlainKeyBytes(QByteArrayView part)
+{
+    if (part.isEmpty())
+        return false;
+    for (char c : part) {
+        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
+                        (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
+        if (!ok)
+            return false;
+    }
+    return true;
+}
+
+// Whether Qt's reader ends this line's value where the line ends. A backslash before the line
+// end continues the value, a quote left open carries it over the line end (and would swallow
+// the line written after it), and a lone carriage return is a line end of its own.
+bool endsAtLineEnd(QByteArrayView line)
+{
+    if (line.contains('\r'))
+        return false;
+    bool inQuotes = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line[i];
+        if (c == '\\') {
+            if (++i == line.size())
+                return false;
+        } else if (c == '"') {
+            inQuotes = !inQuotes;
+        } else if (c == ';' && !inQuotes) {
+            return true; // the rest of the line is a comment
+        }
+    }
+    return !inQuotes;
+}
+
+// The lines of keys not in `ours`, by section line, straight from the file's bytes. False for
+// anything but plain sections and keys, one line per value and each key once: such a file is
+// left to QSettings. A missing file has no foreign keys.
+bool copyForeignLines(const QString &path, const QHash<QString, bool> &ours, Sections &sections)
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    QByteArray section;
+    QSet<QString> seen;
+    qsizetype start = 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        if (end < 0)
+            end = bytes.size();
+        QByteArrayView line(bytes.constData() + start, end - start);
+        start = end + 1;
+        if (line.endsWith('\r'))
+            line.chop(1);
+        if (line.isEmpty())
+            continue;
+        if (line.front() == '[') {
+            if (!line.endsWith(']'))
+                return false;
+            const QByteArrayView name = line.sliced(1, line.size() - 2);
+            if (!isPlainKeyBytes(name) || name.compare("General", Qt::CaseInsensitive) == 0)
+                return false;
+            section = line.toByteArray();
+            continue;
+        }
+        // A comment, or a line an editor may have meant as one, is left to Qt.
+        if (line.front() == ';' || line.front() == '#' || section.isEmpty() || !endsAtLineEnd(line))
+            return false;
+        const qsizetype equals = line.indexOf('=');
+        if (equals <= 0)
+            return false;
+        const QByteArrayView key = line.first(equals);
+        if (!isPlainKeyBytes(key))
+            return false;
+        const QString name = QString::fromLatin1(section.mid(1, section.size() - 2)) +
+                             QLatin1Char('/') + QString::fromLatin1(key);
+        if (ours.contains(name))
+            continue;
+        if (seen.contains(name))
+            return false;
+        seen.insert(name);
+        sections[section].append(line.toByteArray());
     }
     return true;
 }
@@ -224,20 +314,25 @@ std::optional<bool> writeIniStrings(QSettings &settings,
         ours.insert(key, true);
 
     // Keys this program does not write (leftovers of a longer list, a hand-added key) stay.
-    QList<std::pair<QString, QVariant>> leftToQt;
-    const QStringList existing = settings.allKeys();
-    for (const QString &key : existing) {
-        if (ours.contains(key))
-            continue;
-        const QVariant v = settings.value(key);
-        const auto parts = splitKey(key);
-        if (parts && v.typeId() == QMetaType::QString)
-            sections[parts->first].append(parts->second + '=' + iniEscapedString(v.toString()));
-        else
-            leftToQt.append({key, v});
+    // Their lines are copied as they stand; only a file this scan cannot follow goes through
+    // QSettings, whose reading unescapes every value of a big store.
+    if (!copyForeignLines(settings.fileName(), ours, sections)) {
+        sections.clear();
+        QList<std::pair<QString, QVariant>> leftToQt;
+        const QStringList existing = settings.allKeys();
+        for (const QString &key : existing) {
+            if (ours.contains(key))
+                continue;
+            const QVariant v = settings.value(key);
+            const auto parts = splitKey(key);
+            if (parts && v.typeId() == QMetaType::QString)
+                sections[parts->first].append(parts->second + '=' + iniEscapedString(v.toString()));
+            else
+                leftToQt.append({key, v});
+        }
+        if (!addQtLines(leftToQt, sections))
+            return false;
     }
-    if (!addQtLines(leftToQt, sections))
-        return false;
     for (const auto &[key, value] : values) {
         const auto parts = splitKey(key);
         if (!parts)
