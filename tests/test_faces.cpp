@@ -178,6 +178,7 @@ private slots:
     void mixedFilesAndEncodings();
     void groupLimit();
     void indexedEqualsLinear();
+    void tableGrowsPieceByPiece();
     void shippedCollectionSurvivesShiftJisBoards();
 
     void pickerOpensFresh();
@@ -395,6 +396,34 @@ void TestFaces::indexedEqualsLinear()
     // The sample file too, which has real groups.
     QVERIFY(readFacesLinearly(SampleFile) == FaceTable::fromBytes(SampleFile).FaceGroups());
     QCOMPARE(FaceTable::fromBytes(SampleFile).GroupCount(), 4);
+}
+
+void TestFaces::tableGrowsPieceByPiece()
+{
+    // Enough groups to grow the name index several times, every one of them seen again later.
+    QStringList lines;
+    for (int i = 0; i < 600; ++i)
+        lines.append(QStringLiteral("g%1\tf%2").arg(i * 7 % 211).arg(i));
+    const FaceTable whole = FaceTable::fromBytes(lines.join(u'\n').toUtf8());
+    QCOMPARE(whole.GroupCount(), 211);
+
+    // Read in two pieces, then line by line: each addition moves the kept text elsewhere now and
+    // then, and the names found before must still be found.
+    FaceTable pieces = FaceTable::fromBytes(lines.mid(0, 150).join(u'\n').toUtf8());
+    pieces.readText(QString(u'\n' + lines.mid(150, 150).join(u'\n') + u'\n'));
+    for (const QString &line : lines.mid(300))
+        pieces.AddFaceLine(line);
+    QVERIFY(pieces == whole);
+    QCOMPARE(pieces.groupName(5), QStringLiteral("g35"));
+    QCOMPARE(pieces.faces(5), whole.FaceGroups().at(5).Faces);
+
+    // A copy grows on its own.
+    FaceTable copy = pieces;
+    copy.AddFaceLine(QStringLiteral("g0\tlate"));
+    copy.AddFaceLine(QStringLiteral("new\tx"));
+    QVERIFY(pieces == whole);
+    QCOMPARE(copy.GroupCount(), 212);
+    QCOMPARE(copy.faces(0).last(), QStringLiteral("late"));
 }
 
 // Every emoticon of the shipped file posts unchanged to a Shift_JIS board and shows with the
