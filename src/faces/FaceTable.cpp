@@ -119,12 +119,11 @@ void FaceTable::addFace(qsizetype begin, qsizetype end, qsizetype tab1, qsizetyp
         ++begin;
     while (p[end - 1] == Space)
         --end;
-    const Span name{begin, tab1 - begin};
+    const QStringView nameText = QStringView(m_text).sliced(begin, tab1 - begin);
     const Face face{{tab1 + 1, (tab2 < 0 ? end : tab2) - (tab1 + 1)}, -1};
 
     if (m_slots.isEmpty())
         growIndex();
-    const QStringView nameText = view(name);
     const size_t hash = qHash(nameText, QHashSeed::globalSeed());
     const qsizetype slot = slotOf(nameText, hash);
     const int at = int(m_faces.size());
@@ -138,14 +137,16 @@ void FaceTable::addFace(qsizetype begin, qsizetype end, qsizetype tab1, qsizetyp
     // Groups past the limit are left out with their lines.
     if (m_groups.size() >= MaxGroups)
         return;
-    m_groups.append(Group{name, hash, at, at});
+    m_groups.append(Group{at, at});
+    m_names.append(nameText);
+    m_nameStart.append(m_names.size());
     m_faces.append(face);
     m_slots[slot] = tag(hash) | quint32(m_groups.size());
     if (m_groups.size() * 2 > m_slots.size())
         growIndex();
 }
 
-qsizetype FaceTable::slotOf(QStringView name, size_t hash) const
+qsizetype FaceTable::slotOf(QStringView text, size_t hash) const
 {
     const qsizetype mask = m_slots.size() - 1;
     const quint32 wanted = tag(hash);
@@ -153,8 +154,7 @@ qsizetype FaceTable::slotOf(QStringView name, size_t hash) const
         const quint32 held = m_slots.at(slot);
         if (held == 0)
             return slot;
-        if ((held & ~NumberBits) == wanted &&
-            view(m_groups.at((held & NumberBits) - 1).name) == name)
+        if ((held & ~NumberBits) == wanted && name((held & NumberBits) - 1) == text)
             return slot;
     }
 }
@@ -165,7 +165,7 @@ void FaceTable::growIndex()
     m_slots.fill(0, size);
     const qsizetype mask = size - 1;
     for (qsizetype group = 0; group < m_groups.size(); ++group) {
-        const size_t hash = m_groups.at(group).hash;
+        const size_t hash = qHash(name(group), QHashSeed::globalSeed());
         qsizetype slot = qsizetype(hash) & mask;
         while (m_slots.at(slot) != 0)
             slot = (slot + 1) & mask;
@@ -173,17 +173,23 @@ void FaceTable::growIndex()
     }
 }
 
+QStringView FaceTable::name(qsizetype group) const
+{
+    const qsizetype start = m_nameStart.at(group);
+    return QStringView(m_names).sliced(start, m_nameStart.at(group + 1) - start);
+}
+
 QString FaceTable::groupName(int group) const
 {
-    return string(m_groups.at(group).name);
+    return name(group).toString();
 }
 
 QStringList FaceTable::groupNames() const
 {
     QStringList names;
     names.reserve(m_groups.size());
-    for (const Group &group : m_groups)
-        names.append(string(group.name));
+    for (qsizetype group = 0; group < m_groups.size(); ++group)
+        names.append(name(group).toString());
     return names;
 }
 

@@ -55,8 +55,6 @@ private:
     // A group's emoticons are a chain through m_faces, so filing one is a single step.
     struct Group
     {
-        Span name;
-        size_t hash;
         int first;
         int last;
     };
@@ -68,7 +66,7 @@ private:
 
     // Copies text to the end of m_text and returns where it starts there.
     qsizetype keep(QStringView text);
-    QStringView view(Span span) const { return QStringView(m_text).sliced(span.offset, span.length); }
+    QStringView name(qsizetype group) const;
     QString string(Span span) const { return m_text.sliced(span.offset, span.length); }
     // Files the lines of m_text from this offset on.
     void readFrom(qsizetype start);
@@ -76,10 +74,15 @@ private:
     // tab2 (-1 for none).
     void addFace(qsizetype begin, qsizetype end, qsizetype tab1, qsizetype tab2);
     // The slot of the group of this name, or of the empty slot where it would go.
-    qsizetype slotOf(QStringView name, size_t hash) const;
+    qsizetype slotOf(QStringView text, size_t hash) const;
     void growIndex();
 
     QString m_text;
+    // The names back to back, group g's from m_nameStart[g] to m_nameStart[g + 1]: the index
+    // compares a line's name with one of them for nearly every line, and in the text they lie
+    // scattered over megabytes.
+    QString m_names;
+    QList<qsizetype> m_nameStart{0};
     QList<Group> m_groups;
     QList<Face> m_faces;
     // The name index: open addressing over group numbers, never more than half full. A slot
