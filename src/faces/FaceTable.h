@@ -12,8 +12,9 @@
 // The emoticon table read from face.txt: the groups in the order in which their names first
 // appear, each with its emoticons. No widgets; the picker builds one at every opening.
 //
-// The decoded text is kept once and names and emoticons are places in it: a file of 100,000
-// lines would otherwise make as many strings and grow thousands of lists one item at a time.
+// The decoded text is kept once and emoticons are places in it, each group a chain of them: a
+// file of 100,000 lines would otherwise make as many strings and grow thousands of lists one
+// item at a time.
 // Strings are made only for what is asked for, such as the group the user shows.
 class FaceTable
 {
