@@ -340,6 +340,11 @@ void TestFaces::mixedFilesAndEncodings_data()
     QTest::newRow("joined mixed files")
         << sjis + bom + QStringLiteral("!!二つ目\n笑顔\tb\n").toUtf8()
         << QStringList{sjisGroups.first() + QStringLiteral("\tb"), sjisGroups.last()};
+    // Far into a file that began as valid UTF-8.
+    const QByteArray longUtf8 = QByteArray("A\tx\n").repeated(20000);
+    QTest::newRow("Shift-JIS line after 80 kB of UTF-8")
+        << longUtf8 + sjis
+        << QStringList{QStringLiteral("A") + QStringLiteral("\tx").repeated(20000)} + sjisGroups;
     // A lone lead byte at a line's end must not take the next line's first byte as its trail.
     QTest::newRow("lead byte at a line end")
         << QByteArray("\x81\r\nB\ty\r\n\x81\nC\tz\r\n") + sjis
