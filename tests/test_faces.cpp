@@ -613,8 +613,7 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
 
         // A double click only chooses; it inserts nothing and closes nothing.
         clickRow(kind, 0);
-        QTest::mouseDClick(face->viewport(), Qt::LeftButton, {},
-                           rowCentre(face, 1));
+        QTest::mouseDClick(face->viewport(), Qt::LeftButton, {}, rowCentre(face, 1));
         QCOMPARE(facetext->text(), QStringLiteral("(^o^)"));
         QVERIFY(w->isVisible());
         QVERIFY(target.toPlainText().isEmpty());
