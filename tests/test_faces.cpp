@@ -15,7 +15,7 @@
 #include <QFile>
 #include <QFontDatabase>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
@@ -31,13 +31,45 @@
 #include <functional>
 #include <limits>
 
-using support::clickRow;
-using support::listItems;
 using support::select;
-using support::selectedRow;
 using support::writeFile;
 
 namespace {
+
+// The picker's lists are views over string lists.
+int rowCount(const QAbstractItemView *list)
+{
+    return list->model()->rowCount();
+}
+
+QString rowText(const QAbstractItemView *list, int row)
+{
+    return list->model()->index(row, 0).data().toString();
+}
+
+QStringList listItems(const QAbstractItemView *list)
+{
+    QStringList items;
+    for (int row = 0; row < rowCount(list); ++row)
+        items.append(rowText(list, row));
+    return items;
+}
+
+int selectedRow(const QAbstractItemView *list)
+{
+    const QModelIndexList chosen = list->selectionModel()->selectedRows();
+    return chosen.isEmpty() ? -1 : chosen.first().row();
+}
+
+QPoint rowCentre(const QAbstractItemView *list, int row)
+{
+    return list->visualRect(list->model()->index(row, 0)).center();
+}
+
+void clickRow(QAbstractItemView *list, int row)
+{
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, row));
+}
 
 // "name⇥face⇥face..." per group, so a failing comparison shows the whole table.
 QStringList render(const FaceTable &table)
@@ -102,21 +134,21 @@ PickerRun runPicker(QWidget *opener, QPlainTextEdit *target,
 struct PickerParts
 {
     explicit PickerParts(QWidget *w)
-        : facetext(child<QLineEdit>(w, "facetext")), kind(child<QListWidget>(w, "kind")),
-          face(child<QListWidget>(w, "face")), select(child<QPushButton>(w, "SelectBtn")),
+        : facetext(child<QLineEdit>(w, "facetext")), kind(child<QListView>(w, "kind")),
+          face(child<QListView>(w, "face")), select(child<QPushButton>(w, "SelectBtn")),
           close(child<QPushButton>(w, "CloseBtn"))
     {
     }
     QLineEdit *facetext;
-    QListWidget *kind, *face;
+    QListView *kind, *face;
     QPushButton *select, *close;
 };
 
 // Clicks the group and the emoticon at these rows, then the named button.
 void pick(GetFace *w, int group, int row, const char *button)
 {
-    clickRow(child<QListWidget>(w, "kind"), group);
-    clickRow(child<QListWidget>(w, "face"), row);
+    clickRow(child<QListView>(w, "kind"), group);
+    clickRow(child<QListView>(w, "face"), row);
     QTest::mouseClick(child<QPushButton>(w, button), Qt::LeftButton);
 }
 
@@ -146,6 +178,7 @@ private slots:
     void mixedFilesAndEncodings();
     void groupLimit();
     void indexedEqualsLinear();
+    void tableGrowsPieceByPiece();
     void shippedCollectionSurvivesShiftJisBoards();
 
     void pickerOpensFresh();
@@ -307,6 +340,11 @@ void TestFaces::mixedFilesAndEncodings_data()
     QTest::newRow("joined mixed files")
         << sjis + bom + QStringLiteral("!!二つ目\n笑顔\tb\n").toUtf8()
         << QStringList{sjisGroups.first() + QStringLiteral("\tb"), sjisGroups.last()};
+    // Far into a file that began as valid UTF-8.
+    const QByteArray longUtf8 = QByteArray("A\tx\n").repeated(20000);
+    QTest::newRow("Shift-JIS line after 80 kB of UTF-8")
+        << longUtf8 + sjis
+        << QStringList{QStringLiteral("A") + QStringLiteral("\tx").repeated(20000)} + sjisGroups;
     // A lone lead byte at a line's end must not take the next line's first byte as its trail.
     QTest::newRow("lead byte at a line end")
         << QByteArray("\x81\r\nB\ty\r\n\x81\nC\tz\r\n") + sjis
@@ -363,6 +401,34 @@ void TestFaces::indexedEqualsLinear()
     // The sample file too, which has real groups.
     QVERIFY(readFacesLinearly(SampleFile) == FaceTable::fromBytes(SampleFile).FaceGroups());
     QCOMPARE(FaceTable::fromBytes(SampleFile).GroupCount(), 4);
+}
+
+void TestFaces::tableGrowsPieceByPiece()
+{
+    // Enough groups to grow the name index several times, every one of them seen again later.
+    QStringList lines;
+    for (int i = 0; i < 600; ++i)
+        lines.append(QStringLiteral("g%1\tf%2").arg(i * 7 % 211).arg(i));
+    const FaceTable whole = FaceTable::fromBytes(lines.join(u'\n').toUtf8());
+    QCOMPARE(whole.GroupCount(), 211);
+
+    // Read in two pieces, then line by line: each addition moves the kept text elsewhere now and
+    // then, and the names found before must still be found.
+    FaceTable pieces = FaceTable::fromBytes(lines.mid(0, 150).join(u'\n').toUtf8());
+    pieces.readText(QString(u'\n' + lines.mid(150, 150).join(u'\n') + u'\n'));
+    for (const QString &line : lines.mid(300))
+        pieces.AddFaceLine(line);
+    QVERIFY(pieces == whole);
+    QCOMPARE(pieces.groupName(5), QStringLiteral("g35"));
+    QCOMPARE(pieces.faces(5), whole.FaceGroups().at(5).Faces);
+
+    // A copy grows on its own.
+    FaceTable copy = pieces;
+    copy.AddFaceLine(QStringLiteral("g0\tlate"));
+    copy.AddFaceLine(QStringLiteral("new\tx"));
+    QVERIFY(pieces == whole);
+    QCOMPARE(copy.GroupCount(), 212);
+    QCOMPARE(copy.faces(0).last(), QStringLiteral("late"));
 }
 
 // Every emoticon of the shipped file posts unchanged to a Shift_JIS board and shows with the
@@ -438,12 +504,14 @@ void TestFaces::pickerOpensFresh()
         QVERIFY(!select->autoDefault() && !select->isDefault());
         QVERIFY(!close->autoDefault() && !close->isDefault());
         QCOMPARE(kind->selectionMode(), QAbstractItemView::SingleSelection);
-        QVERIFY(!kind->isSortingEnabled() && !face->isSortingEnabled());
+        // The rows are the file's and cannot be edited in place.
+        QCOMPARE(kind->editTriggers(), QAbstractItemView::NoEditTriggers);
+        QCOMPARE(face->editTriggers(), QAbstractItemView::NoEditTriggers);
 
         QCOMPARE(listItems(kind), (QStringList{QStringLiteral("笑顔"), QStringLiteral("泣き"),
                                                QStringLiteral("空"), QStringLiteral("絵文字")}));
         QCOMPARE(selectedRow(kind), -1);
-        QCOMPARE(face->count(), 0);
+        QCOMPARE(rowCount(face), 0);
         QVERIFY(facetext->text().isEmpty());
         QCOMPARE(w->focusWidget(), facetext);
         QVERIFY(QTest::qWaitForWindowActive(w));
@@ -457,7 +525,7 @@ void TestFaces::pickerOpensFresh()
         }
         // Taking the focus by Tab chose no group.
         QCOMPARE(selectedRow(kind), -1);
-        QCOMPARE(face->count(), 0);
+        QCOMPARE(rowCount(face), 0);
         close->click();
     });
     QVERIFY(!run.leftOpen);
@@ -472,7 +540,7 @@ void TestFaces::pickerOpensFresh()
             const auto [facetext, kind, face, select, close] = PickerParts(&picker);
             QCOMPARE(listItems(kind), QStringList{QStringLiteral("新")});
             QCOMPARE(selectedRow(kind), -1);
-            QCOMPARE(face->count(), 0);
+            QCOMPARE(rowCount(face), 0);
             QVERIFY(facetext->text().isEmpty());
             clickRow(kind, 0);
             clickRow(face, 0);
@@ -494,9 +562,10 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
 
         // Nothing selected, row 0 current as taking the focus leaves it: the first arrow key
         // selects the first row, not the second.
-        for (QListWidget *list : {kind, face}) {
+        for (QListView *list : {kind, face}) {
             list->setFocus(Qt::TabFocusReason);
-            list->setCurrentRow(0, QItemSelectionModel::NoUpdate);
+            list->selectionModel()->setCurrentIndex(list->model()->index(0, 0),
+                                                    QItemSelectionModel::NoUpdate);
             QTest::keyClick(list, Qt::Key_Down);
             QCOMPARE(selectedRow(list), 0);
         }
@@ -534,18 +603,17 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         face->setFocus();
         QTest::keyClick(face, Qt::Key_Down);
         QVERIFY(selectedRow(face) >= 0);
-        QCOMPARE(facetext->text(), face->item(selectedRow(face))->text());
+        QCOMPARE(facetext->text(), rowText(face, selectedRow(face)));
 
         // An empty emoticon row empties facetext.
         clickRow(kind, 2);
-        QCOMPARE(face->count(), 1);
+        QCOMPARE(rowCount(face), 1);
         clickRow(face, 0);
         QVERIFY(facetext->text().isEmpty());
 
         // A double click only chooses; it inserts nothing and closes nothing.
         clickRow(kind, 0);
-        QTest::mouseDClick(face->viewport(), Qt::LeftButton, {},
-                           face->visualItemRect(face->item(1)).center());
+        QTest::mouseDClick(face->viewport(), Qt::LeftButton, {}, rowCentre(face, 1));
         QCOMPARE(facetext->text(), QStringLiteral("(^o^)"));
         QVERIFY(w->isVisible());
         QVERIFY(target.toPlainText().isEmpty());
@@ -598,8 +666,8 @@ void TestFaces::enterAndEscapePressNothing()
     PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
         const auto [facetext, kind, face, select, close] = PickerParts(w);
         clickRow(kind, 0);
-        clickRow(child<QListWidget>(w, "face"), 0);
-        const std::array<QWidget *, 4> places{facetext, kind, child<QListWidget>(w, "face"),
+        clickRow(child<QListView>(w, "face"), 0);
+        const std::array<QWidget *, 4> places{facetext, kind, child<QListView>(w, "face"),
                                               child<QPushButton>(w, "SelectBtn")};
         for (QWidget *place : places) {
             place->setFocus();
@@ -629,8 +697,8 @@ void TestFaces::closingInsertsNothing()
 
     // The close box.
     run = runPicker(nullptr, &target, [&](GetFace *w) {
-        clickRow(child<QListWidget>(w, "kind"), 0);
-        clickRow(child<QListWidget>(w, "face"), 0);
+        clickRow(child<QListView>(w, "kind"), 0);
+        clickRow(child<QListView>(w, "face"), 0);
         QVERIFY(w->close());
     });
     QVERIFY(!run.leftOpen);
@@ -641,8 +709,8 @@ void TestFaces::pickerWorksWithoutFile()
 {
     QPlainTextEdit target;
     const auto typeAndInsert = [&](GetFace *w) {
-        QCOMPARE(child<QListWidget>(w, "kind")->count(), 0);
-        QCOMPARE(child<QListWidget>(w, "face")->count(), 0);
+        QCOMPARE(rowCount(child<QListView>(w, "kind")), 0);
+        QCOMPARE(rowCount(child<QListView>(w, "face")), 0);
         QTest::keyClicks(child<QLineEdit>(w, "facetext"), QStringLiteral("(-_-)"));
         QTest::mouseClick(child<QPushButton>(w, "SelectBtn"), Qt::LeftButton);
     };
@@ -666,7 +734,7 @@ void TestFaces::usersOwnFileWins()
     QStringList groups;
     const auto groupsShown = [&] {
         runPicker(nullptr, &target,
-                  [&](GetFace *w) { groups = listItems(child<QListWidget>(w, "kind")); });
+                  [&](GetFace *w) { groups = listItems(child<QListView>(w, "kind")); });
         return groups;
     };
     QCOMPARE(groupsShown().size(), 4);

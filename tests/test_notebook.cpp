@@ -23,7 +23,7 @@
 #include <QLabel>
 #include <QLibraryInfo>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPlainTextEdit>
@@ -860,7 +860,7 @@ QStringList accessibleNames(QWidget *window)
         const bool control = qobject_cast<QAbstractButton *>(child) ||
                              qobject_cast<QLineEdit *>(child) ||
                              qobject_cast<QPlainTextEdit *>(child) ||
-                             qobject_cast<QComboBox *>(child) || qobject_cast<QListWidget *>(child);
+                             qobject_cast<QComboBox *>(child) || qobject_cast<QListView *>(child);
         if (!control || child->objectName().isEmpty() ||
             child->objectName().startsWith(QLatin1String("qt_")))
             continue;

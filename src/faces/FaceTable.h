@@ -4,7 +4,6 @@
 #include "faces/FaceGroup.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -12,6 +11,11 @@
 
 // The emoticon table read from face.txt: the groups in the order in which their names first
 // appear, each with its emoticons. No widgets; the picker builds one at every opening.
+//
+// The decoded text is kept once and emoticons are places in it, each group a chain of them: a
+// file of 100,000 lines would otherwise make as many strings and grow thousands of lists one
+// item at a time.
+// Strings are made only for what is asked for, such as the group the user shows.
 class FaceTable
 {
 public:
@@ -32,19 +36,59 @@ public:
     // Files one line's emoticon under its group; lines without a TAB are ignored.
     void AddFaceLine(QStringView line);
 
-    const QList<FaceGroup> &FaceGroups() const { return m_groups; }
     int GroupCount() const { return int(m_groups.size()); }
+    QString groupName(int group) const;
     QStringList groupNames() const;
+    // The group's emoticons in the order of their lines.
+    QStringList faces(int group) const;
+    // The whole table as plain values.
+    QList<FaceGroup> FaceGroups() const;
 
-    bool operator==(const FaceTable &other) const { return m_groups == other.m_groups; }
+    bool operator==(const FaceTable &other) const { return FaceGroups() == other.FaceGroups(); }
 
 private:
-    // Files one decoded line unless it is a comment; a byte-order mark at its start is dropped.
-    void readLine(QStringView line);
+    // A stretch of m_text.
+    struct Span
+    {
+        qsizetype offset;
+        qsizetype length;
+    };
+    // A group's emoticons are a chain through m_faces, so filing one is a single step.
+    struct Group
+    {
+        int first;
+        int last;
+    };
+    struct Face
+    {
+        Span text;
+        int next; // the group's next emoticon, or -1
+    };
 
-    QList<FaceGroup> m_groups;
-    // Keys view the names held in m_groups: a name's characters stay where they are while the
-    // list grows (its string moves, its shared buffer does not), and names never change. So a
-    // line's group is found without copying its name.
-    QHash<QStringView, int> m_index;
+    // Copies text to the end of m_text and returns where it starts there.
+    qsizetype keep(QStringView text);
+    QStringView name(qsizetype group) const;
+    QString string(Span span) const { return m_text.sliced(span.offset, span.length); }
+    // Files the lines of m_text from this offset on.
+    void readFrom(qsizetype start);
+    // Files the emoticon of the line m_text[begin, end), whose first two TABs are at tab1 and
+    // tab2 (-1 for none).
+    void addFace(qsizetype begin, qsizetype end, qsizetype tab1, qsizetype tab2);
+    // The slot of the group of this name, or of the empty slot where it would go.
+    qsizetype slotOf(QStringView text, size_t hash) const;
+    void growIndex();
+
+    QString m_text;
+    // The names back to back, group g's from m_nameStart[g] to m_nameStart[g + 1]: the index
+    // compares a line's name with one of them for nearly every line, and in the text they lie
+    // scattered over megabytes.
+    QString m_names;
+    QList<qsizetype> m_nameStart{0};
+    QList<Group> m_groups;
+    QList<Face> m_faces;
+    // The name index: open addressing over group numbers, never more than half full. A slot
+    // holds the group's number + 1 (0: empty) in its low 16 bits and 16 bits of the name's hash
+    // above them, so most other names are passed over without looking at their characters, and
+    // the slots stay small enough to sit in the cache for the largest table.
+    QList<quint32> m_slots;
 };

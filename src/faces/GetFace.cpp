@@ -4,6 +4,7 @@
 #include "faces/FaceFile.h"
 #include "platform/widgets/BodyText.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/ListKeys.h"
 #include "platform/widgets/Names.h"
 #include "platform/widgets/OpenerPlacement.h"
 #include "platform/widgets/Theme.h"
@@ -12,9 +13,10 @@
 #include <QHideEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
-#include <QListWidget>
+#include <QListView>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStringListModel>
 
 namespace {
 const QString Caption = QStringLiteral("顔文字選択");
@@ -26,6 +28,30 @@ constexpr widgets::Place FacePlace{3480, 720, 6135, 4620};
 constexpr widgets::Place ClosePlace{120, 5520, 9495, 495};
 constexpr qreal FaceTextPoints = 14.25;
 constexpr qreal ListPoints = 12;
+
+// A single-selection list in the model's order, rows of one height (thousands of rows must not
+// be measured one by one), read-only, whose first Down or Up selects the first row.
+QListView *makeView(QWidget *parent, const widgets::Place &place, const QString &name,
+                    QStringListModel *items)
+{
+    auto *view = new QListView(parent);
+    view->setObjectName(name);
+    view->setGeometry(place.rect());
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setUniformItemSizes(true);
+    view->setModel(items);
+    widgets::selectFirstRowOnFirstArrow(view);
+    return view;
+}
+
+// The selected row, or -1. Taking the focus makes the first row current without selecting it,
+// so the current row alone would pick a row the user never chose.
+int selectedRow(const QListView *view)
+{
+    const QModelIndexList chosen = view->selectionModel()->selectedRows();
+    return chosen.isEmpty() ? -1 : chosen.first().row();
+}
 } // namespace
 
 GetFace::GetFace(QWidget *opener) : QDialog(nullptr), m_opener(opener)
@@ -51,9 +77,11 @@ void GetFace::buildControls()
 
     SelectBtn = widgets::makeButton(this, QStringLiteral("決定！！"), SelectPlace,
                                     QStringLiteral("SelectBtn"), widgets::colour::Rose);
-    kind = widgets::makeList(this, KindPlace, QStringLiteral("kind"));
-    face = widgets::makeList(this, FacePlace, QStringLiteral("face"));
-    for (QListWidget *list : {kind, face})
+    kindItems = new QStringListModel(this);
+    faceItems = new QStringListModel(this);
+    kind = makeView(this, KindPlace, QStringLiteral("kind"), kindItems);
+    face = makeView(this, FacePlace, QStringLiteral("face"), faceItems);
+    for (QListView *list : {kind, face})
         list->setFont(widgets::faceFont(ListPoints));
     kind->setAccessibleName(QStringLiteral("グループ"));
     face->setAccessibleName(widgets::name::Face);
@@ -65,10 +93,12 @@ void GetFace::buildControls()
 
 void GetFace::connectHandlers()
 {
-    connect(kind, &QListWidget::itemSelectionChanged, this, &GetFace::kind_Click);
-    connect(face, &QListWidget::itemSelectionChanged, this, &GetFace::face_Click);
+    connect(kind->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &GetFace::kind_Click);
+    connect(face->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+            &GetFace::face_Click);
     // A click on the emoticon already selected takes it again, over whatever was typed since.
-    connect(face, &QListWidget::itemClicked, this, &GetFace::face_Click);
+    connect(face, &QListView::clicked, this, &GetFace::face_Click);
     connect(SelectBtn, &QPushButton::clicked, this, &GetFace::SelectBtn_Click);
     connect(CloseBtn, &QPushButton::clicked, this, &GetFace::CloseBtn_Click);
 }
@@ -81,7 +111,7 @@ void GetFace::showEvent(QShowEvent *event)
     // Every opening is a fresh window: nothing of an earlier one shows.
     m_loaded = true;
     facetext->clear();
-    face->clear();
+    faceItems->setStringList({});
     Form_Load();
 
     widgets::placeOverOpener(this, m_opener);
@@ -114,25 +144,23 @@ void GetFace::keyPressEvent(QKeyEvent *event)
 void GetFace::Form_Load()
 {
     m_table = FaceTable::fromFile(faceFilePath());
-    kind->clear();
-    kind->addItems(m_table.groupNames());
+    kindItems->setStringList(m_table.groupNames());
 }
 
 void GetFace::kind_Click()
 {
-    const int index = widgets::selectedRow(kind);
+    const int index = selectedRow(kind);
     if (index < 0 || index >= m_table.GroupCount())
         return;
-    face->clear();
-    face->addItems(m_table.FaceGroups().at(index).Faces);
+    faceItems->setStringList(m_table.faces(index));
 }
 
 void GetFace::face_Click()
 {
-    const int index = widgets::selectedRow(face);
+    const int index = selectedRow(face);
     if (index < 0)
         return;
-    facetext->setText(face->item(index)->text());
+    facetext->setText(faceItems->stringList().at(index));
 }
 
 void GetFace::SelectBtn_Click()

@@ -7,9 +7,10 @@
 #include <QPointer>
 
 class QLineEdit;
-class QListWidget;
+class QListView;
 class QPlainTextEdit;
 class QPushButton;
+class QStringListModel;
 
 // The emoticon picker. Every caller sets tgt, the box that receives the chosen emoticon, before
 // every showing, then shows the picker modally.
@@ -39,8 +40,12 @@ private:
 
     QLineEdit *facetext = nullptr;
     QPushButton *SelectBtn = nullptr;
-    QListWidget *kind = nullptr;
-    QListWidget *face = nullptr;
+    // Views over plain string lists: a list widget would make an item object for each of
+    // thousands of groups at every opening, and destroy them all at the closing.
+    QListView *kind = nullptr;
+    QListView *face = nullptr;
+    QStringListModel *kindItems = nullptr;
+    QStringListModel *faceItems = nullptr;
     QPushButton *CloseBtn = nullptr;
 
     FaceTable m_table;

@@ -92,10 +92,21 @@ std::optional<QString> decodeWholeText(const QByteArray &bytes)
         return decodeAs(QStringConverter::Utf16LE, all.sliced(2));
     if (startsWith(bytes, {0xFE, 0xFF}))
         return decodeAs(QStringConverter::Utf16BE, all.sliced(2));
+    // An old Windows file shows itself in its first lines as a rule, so those are tried first
+    // rather than megabytes decoded for nothing. The cut follows an LF, which is never part of
+    // a longer UTF-8 sequence.
+    constexpr qsizetype FirstPart = 64 * 1024;
+    const qsizetype lineEnd = all.size() > FirstPart ? bytes.indexOf('\n', FirstPart) : -1;
+    const qsizetype cut = lineEnd < 0 ? all.size() : lineEnd + 1;
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    QString text = utf8.decode(all);
+    QString text(utf8.requiredSpace(all.size()), Qt::Uninitialized);
+    QChar *out = utf8.appendToBuffer(text.data(), all.first(cut));
     if (utf8.hasError())
         return std::nullopt;
+    out = utf8.appendToBuffer(out, all.sliced(cut));
+    if (utf8.hasError())
+        return std::nullopt;
+    text.truncate(out - text.constData());
     return text;
 }
 
