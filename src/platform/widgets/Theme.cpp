@@ -22,8 +22,9 @@ QStringList installedFamilies(const QStringList &wanted)
 QFont uiFont()
 {
     QFont font;
-    font.setFamilies(installedFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic"),
-                                        QStringLiteral("Noto Sans CJK JP")}));
+    font.setFamilies(
+        installedFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic"),
+                           QStringLiteral("Noto Sans CJK JP")}));
     font.setPointSize(9);
     return font;
 }
@@ -31,9 +32,8 @@ QFont uiFont()
 QFont faceFont(qreal pointSize)
 {
     QFont font;
-    font.setFamilies(installedFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
-                                        QStringLiteral("IPAPGothic"),
-                                        QStringLiteral("Noto Sans CJK JP")}));
+    font.setFamilies({QStringLiteral("ＭＳ Ｐゴシック"), QStringLiteral("MS PGothic"),
+                      QStringLiteral("IPAPGothic"), QStringLiteral("Noto Sans CJK JP")});
     font.setPointSizeF(pointSize);
     font.setWeight(QFont::Normal);
     return font;
