@@ -68,6 +68,7 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
+
 // A button that draws its own face from the palette: flat in the Button colour with a raised
 // edge, darker and sunken while pressed or checked. Several native styles ignore the palette's
 // button colour and Fusion washes it out; a style sheet per button costs milliseconds at
