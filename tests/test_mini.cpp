@@ -149,7 +149,7 @@ void TestMini::miniWindowIsLaidOutAsDesigned()
         QCOMPARE(buttons[i]->text(), captions[i]);
         QCOMPARE(buttons[i]->geometry(), places[i]);
         QCOMPARE(buttons[i]->palette().color(QPalette::Button), colours[i]);
-        QVERIFY(buttons[i]->styleSheet().contains(colours[i].name()));
+        QCOMPARE(support::faceColour(buttons[i]), colours[i]);
         QVERIFY(!buttons[i]->isDefault());
         QVERIFY(!buttons[i]->autoDefault());
     }

@@ -19,6 +19,7 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QFile>
+#include <QFontDatabase>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QLibraryInfo>
@@ -335,8 +336,11 @@ void TestNotebook::layoutMatchesTheTables()
     QCOMPARE(w->Command4->text(), QStringLiteral("小さくする"));
     for (QPushButton *b : {w->SiteLink, w->Command1, w->Command4})
         QCOMPARE(b->palette().color(QPalette::Button), QColor(255, 224, 192));
-    // The style sheet is what really paints the colour on every style.
-    QVERIFY(w->Command1->styleSheet().contains(QColor(255, 224, 192).name()));
+    // The face really is painted in the colour, and the chosen slot's is darker, sunken.
+    QCOMPARE(support::faceColour(w->Command1), QColor(255, 224, 192));
+    QVERIFY(w->DocSelect[0]->isChecked());
+    QCOMPARE(support::faceColour(w->DocSelect[0]), QColor(QColor(192, 255, 192).darker(115).rgb()));
+    QCOMPARE(support::faceColour(w->DocSelect[1]), QColor(192, 255, 192));
 
     // No length limit in any box.
     const QString longText(40000, QLatin1Char('x'));
@@ -950,6 +954,15 @@ void TestNotebook::readableUnderADarkPalette()
 void TestNotebook::qtMenusInJapaneseAndTheProgramFont()
 {
     const bool translated = widgets::useJapaneseUi(*qApp);
+    // Only installed families are named, so no font is searched for in vain; with none of them
+    // installed the names stay for the system's own substitution.
+    const QString some = QFontDatabase::families().value(0);
+    const QString missing = QStringLiteral("No Such Family");
+    QCOMPARE(widgets::installedFamilies({missing, some}), QStringList{some});
+    QCOMPARE(widgets::installedFamilies({missing}), QStringList{missing});
+    for (const QString &family : QApplication::font().families())
+        QVERIFY2(QFontDatabase::families().contains(family, Qt::CaseInsensitive),
+                 qPrintable(family));
     QCOMPARE(translated, QFile::exists(QLibraryInfo::path(QLibraryInfo::TranslationsPath) +
                                        QStringLiteral("/qtbase_ja.qm")));
     auto w = support::shownMain(m_store.path());

@@ -157,6 +157,11 @@ void pressCloseBox(QWidget *window)
     QCoreApplication::instance()->notify(window->windowHandle(), &event);
 }
 
+QColor faceColour(QWidget *button)
+{
+    return button->grab().toImage().pixelColor(2, 2);
+}
+
 QString clipboardText()
 {
     return QGuiApplication::clipboard()->text();

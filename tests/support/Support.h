@@ -83,6 +83,8 @@ void select(QPlainTextEdit *box, int start, int length);
 // The window system's close box: a spontaneous close event to the native window, which neither
 // QWidget::close() nor QWindow::close() is.
 void pressCloseBox(QWidget *window);
+// The colour the button's face is painted in, just inside its edge, as the screen shows it.
+QColor faceColour(QWidget *button);
 QString clipboardText();
 void putClipboard(const QString &text);
 

@@ -15,6 +15,8 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QStyleOptionButton>
+#include <QStylePainter>
 
 #include <limits>
 
@@ -66,19 +68,59 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
+
+// A button that draws its own face from the palette: flat in the Button colour with a raised
+// edge, darker and sunken while pressed or checked. Several native styles ignore the palette's
+// button colour and Fusion washes it out; a style sheet per button costs milliseconds at
+// start-up. The caption is left to the style.
+class ColouredButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        const bool sunken = isDown() || isChecked();
+        const QColor colour = option.palette.color(QPalette::Button);
+        const QColor light = colour.lighter();
+        const QColor &topLeft = sunken ? colour : light;
+        const QColor &bottomRight = sunken ? light : colour;
+        const QRect r = rect();
+        painter.fillRect(r, sunken ? colour.darker(115) : colour);
+        for (int i = 0; i < EdgeWidth; ++i) {
+            const QRect e = r.adjusted(i, i, -i, -i);
+            painter.fillRect(e.left(), e.top(), e.width() - 1, 1, topLeft);
+            painter.fillRect(e.left(), e.top(), 1, e.height() - 1, topLeft);
+            painter.fillRect(e.left() + 1, e.bottom(), e.width() - 1, 1, bottomRight);
+            painter.fillRect(e.right(), e.top() + 1, 1, e.height() - 1, bottomRight);
+        }
+        option.rect = r.adjusted(EdgeWidth, EdgeWidth, -EdgeWidth, -EdgeWidth);
+        painter.drawControl(QStyle::CE_PushButtonLabel, option);
+    }
+
+private:
+    static constexpr int EdgeWidth = 2;
+};
 } // namespace
 
 QPushButton *makeButton(QWidget *parent, const QString &caption, const Place &place,
                         const QString &name, const QColor &colour, TabStop tabStop)
 {
-    auto *button = new QPushButton(caption, parent);
+    auto *button =
+        colour.isValid() ? new ColouredButton(caption, parent) : new QPushButton(caption, parent);
     button->setObjectName(name);
     button->setGeometry(place.rect());
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setFocusPolicy(tabStop == TabStop::Yes ? Qt::StrongFocus : Qt::ClickFocus);
-    if (colour.isValid())
+    if (colour.isValid()) {
         paintButton(button, colour);
+        button->setAttribute(Qt::WA_OpaquePaintEvent);
+    }
     return button;
 }
 

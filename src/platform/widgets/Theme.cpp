@@ -2,16 +2,29 @@
 #include "platform/widgets/Theme.h"
 
 #include <QAbstractButton>
+#include <QFontDatabase>
 #include <QPalette>
 #include <QWidget>
 
 namespace widgets {
 
+QStringList installedFamilies(const QStringList &wanted)
+{
+    const QStringList installed = QFontDatabase::families();
+    QStringList found;
+    for (const QString &family : wanted) {
+        if (installed.contains(family, Qt::CaseInsensitive))
+            found << family;
+    }
+    return found.isEmpty() ? wanted : found;
+}
+
 QFont uiFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("Noto Sans CJK JP")});
+    font.setFamilies(
+        installedFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic"),
+                           QStringLiteral("Noto Sans CJK JP")}));
     font.setPointSize(9);
     return font;
 }
@@ -36,19 +49,6 @@ const QColor SelectionInk{255, 255, 255};
 
 void paintButton(QAbstractButton *button, const QColor &colour)
 {
-    const QString c = colour.name();
-    const QString dark = colour.darker(115).name();
-    button->setStyleSheet(
-        QStringLiteral("QPushButton { background-color: %1; color: %3; border: 2px outset %1;"
-                       " padding: 0px; }"
-                       "QPushButton:pressed, QPushButton:checked { background-color: %2;"
-                       " border: 2px inset %1; }"
-                       "QPushButton:focus { border-color: %1; border-style: outset;"
-                       " outline: none; }"
-                       "QPushButton:focus:pressed, QPushButton:focus:checked {"
-                       " border-style: inset; }"
-                       "QPushButton:disabled { color: %4; }")
-            .arg(c, dark, Ink.name(), GreyInk.name()));
     QPalette p = button->palette();
     p.setColor(QPalette::Button, colour);
     p.setColor(QPalette::ButtonText, Ink);

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QStringList>
 
 class QAbstractButton;
 class QWidget;
@@ -21,15 +22,18 @@ inline const QColor Rose{255, 192, 192};
 inline const QColor Maroon{128, 64, 64};
 } // namespace colour
 
+// The families of the list that are installed, in its order; the whole list when none is.
+// A font naming a missing family is searched for again each time it is matched.
+QStringList installedFamilies(const QStringList &wanted);
+
 // Japanese UI font at 9 pt: the first family that exists wins.
 QFont uiFont();
 
 // The picker's list font, Japanese-styled wherever the program runs.
 QFont faceFont(qreal pointSize);
 
-// Buttons drawn in their own colour, with black text (grey when disabled). A style sheet is
-// used because several native styles ignore the palette's button colour; it needs its border and
-// pressed look spelled out.
+// A button's colour, with black text (grey when disabled), in its palette. Buttons made by
+// makeButton with a colour draw their face from it on every style.
 void paintButton(QAbstractButton *button, const QColor &colour);
 
 // Background of a window's client area; its children keep their own.
