@@ -9,7 +9,6 @@
 #include "platform/InstanceLock.h"
 #include "platform/SystemEnd.h"
 #include "platform/widgets/BodyText.h"
-#include "platform/widgets/Controls.h"
 #include "platform/widgets/Theme.h"
 #include "platform/widgets/UiLanguage.h"
 #include "shorttext/frmFace.h"
@@ -543,7 +542,7 @@ void TestNotebook::slotSwitchStoresWhatTheBoxHolds()
         s.setValue(QStringLiteral("Data/str1"), QStringLiteral("one\rlone\nends\u2028"));
         s.setValue(QStringLiteral("Data/str2"), QStringLiteral("two\r\n"));
     }
-    auto w = support::shownMain(m_store.path(), {QStringLiteral("(^^)")});
+    auto w = support::shownMain(m_store.path());
     QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
     QCOMPARE(w->slotBody(0), QStringLiteral("one\r\nlone\r\nends\r\n"));
 
@@ -555,7 +554,6 @@ void TestNotebook::slotSwitchStoresWhatTheBoxHolds()
              QTest::keyClicks(w->Doc1, QStringLiteral("x"));
              w->Doc1->undo();
          }},
-        {"a short text", [&] { widgets::insertChosenShortText(w->FaceIcon, 0, w->Doc1); }},
         {"cleared",
          [&] {
              support::answerNextQuestion(true);
