@@ -393,9 +393,21 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QVERIFY(widgets::bodyText(w->Doc1).isEmpty());
     QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
     QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("body two\r\nmore "));
+
+    // Handed back to a slot left untouched since the switch: the next switch keeps the mini
+    // window's text, not the one the slot was loaded with.
+    mini = openMini(*w);
+    QVERIFY(mini);
+    QTest::keyClicks(mini->Doc, QStringLiteral("> "));
+    QTest::mouseClick(mini->Command1, Qt::LeftButton);
+    QTRY_VERIFY(mini.isNull());
+    QTest::mouseClick(w->DocSelect[0], Qt::LeftButton);
+    QCOMPARE(w->slotBody(1), QStringLiteral("> body two\r\nmore "));
+    QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
+
     QTest::mouseClick(w->Command1, Qt::LeftButton); // おわり
     QVERIFY(!w->isVisible());
-    QCOMPARE(m_store.stored(QStringLiteral("Data/str2")), QStringLiteral("body two\r\nmore\r\n"));
+    QCOMPARE(m_store.stored(QStringLiteral("Data/str2")), QStringLiteral("> body two\r\nmore\r\n"));
     QCOMPARE(m_store.stored(QStringLiteral("Data/str1")), QString());
 }
 

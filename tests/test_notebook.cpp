@@ -29,11 +29,13 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRandomGenerator>
 #include <QScopeGuard>
 #include <QSignalSpy>
 #include <QtTest>
 
 #include <csignal>
+#include <vector>
 
 using support::answerNextQuestion;
 using support::clipboardText;
@@ -97,6 +99,7 @@ private slots:
     void personalDetailsSelectWholeTextOnFocus();
     void focusComingBackKeepsTheCaret();
     void slotSwitchKeepsEveryDraft();
+    void slotSwitchStoresWhatTheBoxHolds();
     void clearAsksFirstAndClearsOnlyTheBody();
     void copyCommandsPutFieldsOnClipboard();
     void bodyLineBreaksCrossTheBoxBoundary();
@@ -520,6 +523,61 @@ void TestNotebook::slotSwitchKeepsEveryDraft()
     QCOMPARE(m_store.stored("Data/str2"), QStringLiteral("two\r\nlines\r\n"));
     QCOMPARE(m_store.stored("Data/str1"),
              QStringLiteral("!body one\r\n")); // caret was at the start
+}
+
+// A switch reads the body back out of the box only after an edit; untouched, the slot's string
+// stands for it, so that string must be exactly what the box would give back.
+void TestNotebook::slotSwitchStoresWhatTheBoxHolds()
+{
+    QPlainTextEdit box;
+    const std::array<char16_t, 10> alphabet{u'a',   u'\r',  u'\n',  0x2028, 0x2029,
+                                            0xFDD0, 0xFDD1, 0x00A0, u' ',   u'日'};
+    QRandomGenerator random(13);
+    for (int n = 0; n < 400; ++n) {
+        QString text;
+        for (int k = random.bounded(10); k > 0; --k)
+            text += QChar(alphabet[random.bounded(int(alphabet.size()))]);
+        widgets::setBodyText(&box, text);
+        QCOMPARE(widgets::asBodyText(text), widgets::bodyText(&box));
+    }
+
+    {
+        QSettings s(m_store.path(), QSettings::IniFormat);
+        s.setValue(QStringLiteral("Data/str1"), QStringLiteral("one\rlone\nends\u2028"));
+        s.setValue(QStringLiteral("Data/str2"), QStringLiteral("two\r\n"));
+    }
+    auto w = support::shownMain(m_store.path());
+    QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
+    QCOMPARE(w->slotBody(0), QStringLiteral("one\r\nlone\r\nends\r\n"));
+
+    // Each way the shown body can change, followed by a switch away and back.
+    const std::vector<std::pair<const char *, std::function<void()>>> edits{
+        {"Delete", [&] { QTest::keyClick(w->Doc1, Qt::Key_Delete); }},
+        {"typed, then undone",
+         [&] {
+             QTest::keyClicks(w->Doc1, QStringLiteral("x"));
+             w->Doc1->undo();
+         }},
+        {"cleared",
+         [&] {
+             support::answerNextQuestion(true);
+             QTest::mouseClick(w->Command2, Qt::LeftButton);
+         }},
+    };
+    for (const auto &[what, edit] : edits) {
+        w->Doc1->setFocus();
+        edit();
+        const QString shown = widgets::bodyText(w->Doc1);
+        QTest::mouseClick(w->DocSelect[2], Qt::LeftButton);
+        QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
+        QVERIFY2(widgets::bodyText(w->Doc1) == shown, what);
+        QCOMPARE(w->slotBody(1), shown);
+        // A switch leaves nothing to undo, as loading a text into the box always did.
+        QVERIFY(!w->Doc1->document()->isUndoAvailable());
+        QCOMPARE(w->Doc1->textCursor().position(), 0);
+    }
+    w->close();
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("one\r\nlone\r\nends\r\n"));
 }
 
 void TestNotebook::clearAsksFirstAndClearsOnlyTheBody()

@@ -28,6 +28,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextDocument>
 #include <QTimer>
 
 #include <cstdio>
@@ -245,7 +246,7 @@ NotebookTexts Tesserin::currentTexts() const
     texts.SlotTitle = SlotTitle;
     if (CurrentSlot >= 0) {
         texts.SlotTitle[CurrentSlot] = Doc0->text();
-        texts.SlotBody[CurrentSlot] = widgets::bodyText(m_mini ? m_mini->Doc : Doc1);
+        texts.SlotBody[CurrentSlot] = m_mini ? widgets::bodyText(m_mini->Doc) : shownBody();
     }
     for (int i = 0; i < 3; ++i)
         texts.Info[i] = Info[i]->text();
@@ -313,7 +314,7 @@ void Tesserin::Form_QueryUnload()
         m_mini->close(); // writes its text into the body first
 
     SlotTitle[CurrentSlot] = Doc0->text();
-    SlotBody[CurrentSlot] = widgets::bodyText(Doc1);
+    SlotBody[CurrentSlot] = shownBody();
     const NotebookTexts texts = currentTexts();
 
     // A store that cannot be written is not a silent loss: the user may try again. The system
@@ -360,11 +361,22 @@ void Tesserin::DocSelect_Click(short Index)
 {
     if (CurrentSlot >= 0) {
         SlotTitle[CurrentSlot] = Doc0->text();
-        SlotBody[CurrentSlot] = widgets::bodyText(Doc1);
+        SlotBody[CurrentSlot] = shownBody();
     }
     Doc0->setText(SlotTitle[Index]);
     widgets::setBodyText(Doc1, SlotBody[Index]);
+    m_shownRevision = Doc1->document()->revision();
     CurrentSlot = Index;
+}
+
+// The body box's text. Every edit raises the document's revision (typing, undo, the mini
+// window's write-back, clearing); while it has not moved, the slot's string already holds the
+// text and reading a 1 MB body back out of the document can be skipped.
+QString Tesserin::shownBody() const
+{
+    if (Doc1->document()->revision() == m_shownRevision)
+        return widgets::asBodyText(SlotBody[CurrentSlot]);
+    return widgets::bodyText(Doc1);
 }
 
 namespace {
@@ -443,7 +455,7 @@ void Tesserin::Command3_Click(short Index)
     else if (Index == 3)
         text = Doc0->text();
     else
-        text = FinishText(widgets::bodyText(Doc1));
+        text = FinishText(shownBody());
     platform::putOnClipboard(text);
 }
 

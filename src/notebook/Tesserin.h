@@ -86,6 +86,7 @@ private:
     void Form_QueryUnload();
     void connectAutosave();
     NotebookTexts currentTexts() const;
+    QString shownBody() const;
 
     void DocSelect_Click(short Index);
     void Info_GotFocus(short Index);
@@ -106,6 +107,8 @@ private:
     std::array<QString, 3> SlotTitle;
     std::array<QString, 3> SlotBody;
     short CurrentSlot = -1;
+    // The body document's revision right after DocSelect_Click filled it from SlotBody.
+    int m_shownRevision = -1;
 
     platform::StoreFactory m_openStore;
     QButtonGroup *m_slotGroup = nullptr;

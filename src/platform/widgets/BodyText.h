@@ -14,7 +14,13 @@ namespace widgets {
 // one) as CR LF. Read raw, so a no-break space comes out as it went in.
 QString bodyText(const QPlainTextEdit *box);
 
-// Replaces the whole text. CR LF, a lone CR and a lone LF each become one line break.
+// The text as bodyText() gives it back after setBodyText(): CR LF, a lone CR, a lone LF,
+// U+2028, U+2029 and the frame marks U+FDD0 and U+FDD1 each become one CR LF. A text that has no
+// other line end than CR LF comes back shared, not copied.
+QString asBodyText(const QString &text);
+
+// Replaces the whole text, as the box's setPlainText() does: no undo or redo left, the caret at
+// the start. CR LF, a lone CR and a lone LF each become one line break.
 void setBodyText(QPlainTextEdit *box, const QString &text);
 
 // Puts the text in place of the box's selection (at the caret when nothing is selected), as if
