@@ -2,6 +2,7 @@
 #pragma once
 
 #include "mini/frmMini.h"
+#include "notebook/NotebookStore.h"
 #include "platform/UserStore.h"
 
 #include <QMainWindow>
@@ -108,6 +109,7 @@ private:
     short CurrentSlot = -1;
 
     platform::StoreFactory m_openStore;
+    store::Kept m_kept; // from LoadSettings until the saves take it
     QButtonGroup *m_slotGroup = nullptr;
     QPointer<frmMini> m_mini;
     Autosave *m_autosave = nullptr;
