@@ -161,6 +161,7 @@ std::optional<Loaded> loadIni(const QString &path)
         found = Found{entry.value, entry.line, section};
     };
     bool selfContained = true;
+    QStringList sectionNames;
     const bool followed = platform::scanIni(
         bytes,
         [&](const platform::IniEntry &entry) {
@@ -176,9 +177,27 @@ std::optional<Loaded> loadIni(const QString &path)
             else
                 keepable = loaded.kept.file.add(entry) && keepable;
         },
-        &selfContained);
+        &selfContained, &sectionNames);
     if (!followed || !sameSection)
         return std::nullopt;
+    // QSettings looks a key up only in the last section whose name sorts at or before it, so
+    // a section such as "[Data\\x]" hides "[Data]" from some keys, depending on which were
+    // looked up first; a key of the program's under another section is found only sometimes.
+    const QString setting = SettingSection + QLatin1Char('/');
+    for (const QString &name : std::as_const(sectionNames)) {
+        if ((name.startsWith(data) && name != data) ||
+            (name.startsWith(setting) && name != setting))
+            return std::nullopt;
+    }
+    const auto ownSection = [&](const Found &found, const QString &section) {
+        return found.section < 0 || sections[found.section] == section;
+    };
+    for (int i = 0; i < 10; ++i)
+        if (!ownSection(fixed[i], i < 9 ? data : setting))
+            return std::nullopt;
+    for (const Found &found : std::as_const(listed))
+        if (!ownSection(found, data))
+            return std::nullopt;
 
     std::array<QString, 10> texts;
     for (int i = 0; i < 10; ++i) {

@@ -157,51 +157,76 @@ std::optional<QString> unescapedName(QByteArrayView bytes)
 } // namespace
 
 bool scanIni(QByteArrayView bytes, const std::function<void(const IniEntry &)> &visit,
-             bool *selfContained)
+             bool *selfContained, QStringList *sectionNames)
 {
-    if (bytes.startsWith("\xef\xbb\xbf"))
-        bytes = bytes.sliced(3);
+    // Qt first finds the section lines, skipping a UTF-8 BOM, then reads each section's lines
+    // on their own; the lines before the first section line are read from the very start,
+    // BOM included (it then becomes part of the first key, where decoding drops it).
+    struct Section
+    {
+        QString name;
+        QByteArrayView header;
+        qsizetype start = 0, end = 0;
+    };
+    QList<Section> sections{Section{}};
     LineReader reader{bytes};
-    IniEntry entry;
-    bool contained = true;
+    if (bytes.startsWith("\xef\xbb\xbf"))
+        reader.pos = 3;
     while (reader.next()) {
         const QByteArrayView line = bytes.sliced(reader.start, reader.length);
-        contained = !reader.openQuote && !reader.danglingEscape;
-        if (line.front() == '[') {
-            qsizetype close = line.indexOf(']');
-            if (close < 0)
-                close = line.size();
-            const QByteArrayView name = line.first(close).sliced(1).trimmed();
-            entry.header = line;
-            if (name.compare("general", Qt::CaseInsensitive) == 0) {
-                entry.section.clear();
-                continue;
-            }
-            if (name.compare("%general", Qt::CaseInsensitive) == 0) {
-                entry.section = QString::fromLatin1(name.sliced(1)) + QLatin1Char('/');
-                continue;
-            }
-            const std::optional<QString> section = unescapedName(name);
-            if (!section)
+        if (line.front() != '[')
+            continue;
+        sections.last().end = reader.start;
+        Section next;
+        next.header = line;
+        next.start = reader.pos;
+        qsizetype close = line.indexOf(']');
+        if (close < 0)
+            close = line.size();
+        const QByteArrayView name = line.first(close).sliced(1).trimmed();
+        if (name.compare("general", Qt::CaseInsensitive) == 0) {
+            // the top level
+        } else if (name.compare("%general", Qt::CaseInsensitive) == 0) {
+            next.name = QString::fromLatin1(name.sliced(1)) + QLatin1Char('/');
+        } else {
+            const std::optional<QString> unescaped = unescapedName(name);
+            if (!unescaped)
                 return false;
-            entry.section = *section + QLatin1Char('/');
-            continue;
+            next.name = *unescaped + QLatin1Char('/');
         }
-        if (reader.equals < 0)
-            continue;
-        qsizetype keyEnd = reader.equals - reader.start;
-        while (keyEnd > 0 && (line[keyEnd - 1] == ' ' || line[keyEnd - 1] == '\t'))
-            --keyEnd;
-        const std::optional<QString> name = unescapedName(line.first(keyEnd));
-        if (!name)
-            return false;
-        entry.key = entry.section + *name;
-        entry.value = line.sliced(reader.equals - reader.start + 1);
-        entry.line = line;
-        visit(entry);
+        sections.append(next);
+    }
+    sections.last().end = bytes.size();
+
+    IniEntry entry;
+    bool contained = true;
+    for (const Section &section : std::as_const(sections)) {
+        const QByteArrayView data = bytes.sliced(section.start, section.end - section.start);
+        LineReader lines{data};
+        entry.section = section.name;
+        entry.header = section.header;
+        while (lines.next()) {
+            contained = !lines.danglingEscape;
+            if (lines.equals < 0)
+                continue;
+            const QByteArrayView line = data.sliced(lines.start, lines.length);
+            const qsizetype equals = lines.equals - lines.start;
+            const std::optional<QString> name = unescapedName(line.first(equals).trimmed());
+            if (!name)
+                return false;
+            entry.key = section.name + *name;
+            entry.value = line.sliced(equals + 1);
+            entry.line = line;
+            entry.openQuote = lines.openQuote;
+            visit(entry);
+        }
     }
     if (selfContained)
         *selfContained = contained;
+    if (sectionNames) {
+        for (const Section &section : std::as_const(sections))
+            sectionNames->append(section.name);
+    }
     return true;
 }
 
@@ -389,9 +414,18 @@ bool IniKept::add(const IniEntry &entry)
         m_groups.append(Group{entry.section, header, {}});
         group = std::prev(m_groups.end());
     }
-    group->lines += entry.line;
-    group->lines += '\n';
+    appendLine(group->lines, entry);
     return true;
+}
+
+void IniKept::appendLine(QByteArray &lines, const IniEntry &entry)
+{
+    lines += entry.line;
+    // The value ends where the file did; a closing quote keeps it so with lines after it.
+    if (entry.openQuote)
+        lines += '"';
+    // After "\\" and CR, an LF would be taken as part of the escaped line end.
+    lines += entry.line.endsWith('\r') ? '\r' : '\n';
 }
 
 } // namespace platform

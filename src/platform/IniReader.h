@@ -6,6 +6,7 @@
 #include <QHash>
 #include <QList>
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <optional>
@@ -20,16 +21,18 @@ struct IniEntry
     QByteArrayView value; // as the file spells it
     QByteArrayView line;  // the whole line, without its line end (it may span several)
     QByteArrayView header; // the line that opened the section, empty before the first one
+    bool openQuote = false; // the file ends inside the value's quotes
 };
 
 // Splits the bytes of an INI file into keys exactly as QSettings does (line ends, quotes,
 // continuations, ';' comments, a UTF-8 BOM, [General], %-escaped names) and hands each key to
 // `visit`, in file order, repeats included. A line without '=' is skipped, as Qt skips it.
 // Returns false for what it does not follow the same way (a malformed %-escape in a name).
-// `selfContained` becomes false when the last line ends the file inside quotes or after a lone
-// backslash, so that a line written after it would change its meaning.
+// `selfContained` becomes false when the last line ends the file after a lone backslash, so that
+// a line written after it would change its meaning.
+// `sections` gets every section's name, in file order, those without keys too.
 bool scanIni(QByteArrayView bytes, const std::function<void(const IniEntry &)> &visit,
-             bool *selfContained = nullptr);
+             bool *selfContained = nullptr, QStringList *sections = nullptr);
 
 // A value as QSettings::value() gives it, for a plain string. nullopt for a list (a comma
 // outside quotes) or a typed value ("@Variant(...)" and the like), which are left to Qt.
@@ -77,6 +80,8 @@ public:
     void seal() { m_sectionOf = {}; }
     const QList<Group> &groups() const { return m_groups; }
     bool isEmpty() const { return m_groups.isEmpty(); }
+    // The entry's line as it must stand among others to be read the same.
+    static void appendLine(QByteArray &lines, const IniEntry &entry);
 
 private:
     QString m_path;

@@ -72,6 +72,9 @@ bool addQtLines(const QList<std::pair<QString, QVariant>> &values, Sections &sec
             return false;
     }
     QFile file(path);
+    // No file: none of the values was one QSettings can write (an empty key).
+    if (!file.exists())
+        return true;
     if (!file.open(QIODevice::ReadOnly))
         return false;
     QByteArray section;
@@ -205,6 +208,12 @@ char *writeEscaped(char *p, QStringView value)
     return p;
 }
 
+// After "\\" and CR, an LF would be taken as part of the escaped line end.
+char lineEnd(const QByteArray &line)
+{
+    return line.endsWith('\r') ? '\r' : '\n';
+}
+
 // Whether a key is among the values written, asked for the few lines kept from the file.
 class OwnKeys
 {
@@ -316,23 +325,37 @@ std::optional<bool> writeIniStrings(const QString &path,
     IniKept fresh;
     const IniKept *other = nullptr;
     QList<Group> groups;
-    if (kept && kept->isCurrentFor(path)) {
+    if (kept && kept->isCurrentFor(path))
         other = kept;
-    } else if (readOtherLines(path, ours, fresh)) {
+    else if (readOtherLines(path, ours, fresh))
         other = &fresh;
-    } else if (!otherLinesThroughQt(path, ours, groups)) {
-        return false;
+    // QSettings looks a key up only in the last section whose name sorts at or before it: a
+    // kept section such as "[Data\\x]" would hide the values' own section from some keys.
+    // QSettings itself spells such keys under their first part.
+    if (other && !other->isEmpty()) {
+        QList<QStringView> own;
+        for (const auto &[key, value] : values) {
+            const qsizetype slash = key.indexOf(QLatin1Char('/'));
+            if (slash >= 0 && (own.isEmpty() || own.last() != QStringView(key).first(slash + 1)))
+                own.append(QStringView(key).first(slash + 1));
+        }
+        for (const IniKept::Group &g : other->groups()) {
+            if (std::any_of(own.cbegin(), own.cend(), [&](QStringView section) {
+                    return g.section.size() > section.size() && g.section.startsWith(section);
+                }))
+                other = nullptr;
+        }
     }
+    if (!other && !otherLinesThroughQt(path, ours, groups))
+        return false;
     IniKept written; // what stays of the other lines, for the next write
     if (other) {
         for (const IniKept::Group &g : other->groups()) {
             Group group{g.section, true, g.header, {}};
             // The lines of a key written now give way to it.
-            scanIni(g.header + '\n' + g.lines, [&](const IniEntry &entry) {
-                if (!ours.contains(entry.key) && written.add(entry)) {
-                    group.lines += entry.line;
-                    group.lines += '\n';
-                }
+            scanIni(g.header + lineEnd(g.header) + g.lines, [&](const IniEntry &entry) {
+                if (!ours.contains(entry.key) && written.add(entry))
+                    IniKept::appendLine(group.lines, entry);
             });
             groups.append(group);
         }
@@ -377,7 +400,7 @@ std::optional<bool> writeIniStrings(const QString &path,
         if (!file.isEmpty())
             file += '\n';
         file += groups[g].header;
-        file += '\n';
+        file += lineEnd(groups[g].header);
         file += groups[g].lines;
         for (qsizetype i = 0; i < values.size(); ++i) {
             if (groupOf[i] != g)
