@@ -4,9 +4,19 @@
 #include <QFileInfo>
 #include <QStringDecoder>
 
+#include <array>
+
 namespace platform {
 
 namespace {
+
+// What Qt's line reader stops at: line ends, quotes, ';', '=' and '\\'.
+constexpr std::array<bool, 256> SpecialBytes = [] {
+    std::array<bool, 256> table{};
+    for (unsigned char c : {'\n', '\r', '"', ';', '=', '\\'})
+        table[c] = true;
+    return table;
+}();
 
 bool isLineSpace(char c)
 {
@@ -15,7 +25,7 @@ bool isLineSpace(char c)
 
 bool isSpecial(char c)
 {
-    return c == '\n' || c == '\r' || c == '"' || c == ';' || c == '=' || c == '\\';
+    return SpecialBytes[static_cast<unsigned char>(c)];
 }
 
 bool isHexDigit(char16_t c)
@@ -49,12 +59,11 @@ struct LineReader
             ++start;
         qsizetype i = start;
         while (i < size) {
-            char ch = data[i];
-            if (!isSpecial(ch)) {
+            while (i < size && !isSpecial(data[i]))
                 ++i;
-                continue;
-            }
-            ++i;
+            if (i == size)
+                break;
+            const char ch = data[i++];
             if (ch == '=') {
                 if (!inQuotes && equals == -1)
                     equals = i - 1;
@@ -159,74 +168,71 @@ std::optional<QString> unescapedName(QByteArrayView bytes)
 bool scanIni(QByteArrayView bytes, const std::function<void(const IniEntry &)> &visit,
              bool *selfContained, QStringList *sectionNames)
 {
-    // Qt first finds the section lines, skipping a UTF-8 BOM, then reads each section's lines
-    // on their own; the lines before the first section line are read from the very start,
-    // BOM included (it then becomes part of the first key, where decoding drops it).
-    struct Section
-    {
-        QString name;
-        QByteArrayView header;
-        qsizetype start = 0, end = 0;
+    IniEntry entry;
+    bool contained = true;
+    const auto entriesOf = [&](LineReader &lines, QByteArrayView data) {
+        contained = !lines.danglingEscape;
+        if (lines.equals < 0)
+            return true;
+        const QByteArrayView line = data.sliced(lines.start, lines.length);
+        const qsizetype equals = lines.equals - lines.start;
+        const std::optional<QString> name = unescapedName(line.first(equals).trimmed());
+        if (!name)
+            return false;
+        entry.key = entry.section + *name;
+        entry.value = line.sliced(equals + 1);
+        entry.line = line;
+        entry.openQuote = lines.openQuote;
+        visit(entry);
+        return true;
     };
-    QList<Section> sections{Section{}};
+    if (sectionNames)
+        sectionNames->append(QString());
+
     LineReader reader{bytes};
-    if (bytes.startsWith("\xef\xbb\xbf"))
+    if (bytes.startsWith("\xef\xbb\xbf")) {
+        // Qt finds the section lines past a UTF-8 BOM, but reads the lines before the first
+        // one from the very start, BOM included (it then becomes part of the first key, where
+        // decoding drops it).
         reader.pos = 3;
+        while (reader.next() && bytes[reader.start] != '[') {
+        }
+        const qsizetype end = reader.length > 0 ? reader.start : bytes.size();
+        const QByteArrayView head = bytes.first(end);
+        LineReader lines{head};
+        while (lines.next()) {
+            if (!entriesOf(lines, head))
+                return false;
+        }
+        reader.pos = end;
+    }
     while (reader.next()) {
         const QByteArrayView line = bytes.sliced(reader.start, reader.length);
-        if (line.front() != '[')
+        if (line.front() != '[') {
+            if (!entriesOf(reader, bytes))
+                return false;
             continue;
-        sections.last().end = reader.start;
-        Section next;
-        next.header = line;
-        next.start = reader.pos;
+        }
+        entry.header = line;
         qsizetype close = line.indexOf(']');
         if (close < 0)
             close = line.size();
         const QByteArrayView name = line.first(close).sliced(1).trimmed();
         if (name.compare("general", Qt::CaseInsensitive) == 0) {
-            // the top level
+            entry.section.clear();
         } else if (name.compare("%general", Qt::CaseInsensitive) == 0) {
-            next.name = QString::fromLatin1(name.sliced(1)) + QLatin1Char('/');
+            entry.section = QString::fromLatin1(name.sliced(1)) + QLatin1Char('/');
         } else {
             const std::optional<QString> unescaped = unescapedName(name);
             if (!unescaped)
                 return false;
-            next.name = *unescaped + QLatin1Char('/');
+            entry.section = *unescaped + QLatin1Char('/');
         }
-        sections.append(next);
-    }
-    sections.last().end = bytes.size();
-
-    IniEntry entry;
-    bool contained = true;
-    for (const Section &section : std::as_const(sections)) {
-        const QByteArrayView data = bytes.sliced(section.start, section.end - section.start);
-        LineReader lines{data};
-        entry.section = section.name;
-        entry.header = section.header;
-        while (lines.next()) {
-            contained = !lines.danglingEscape;
-            if (lines.equals < 0)
-                continue;
-            const QByteArrayView line = data.sliced(lines.start, lines.length);
-            const qsizetype equals = lines.equals - lines.start;
-            const std::optional<QString> name = unescapedName(line.first(equals).trimmed());
-            if (!name)
-                return false;
-            entry.key = section.name + *name;
-            entry.value = line.sliced(equals + 1);
-            entry.line = line;
-            entry.openQuote = lines.openQuote;
-            visit(entry);
-        }
+        if (sectionNames)
+            sectionNames->append(entry.section);
     }
     if (selfContained)
         *selfContained = contained;
-    if (sectionNames) {
-        for (const Section &section : std::as_const(sections))
-            sectionNames->append(section.name);
-    }
     return true;
 }
 
