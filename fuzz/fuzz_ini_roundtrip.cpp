@@ -111,8 +111,8 @@ void writeBytes(const QString &path, QByteArrayView bytes)
 
 bool isTidy(const QString &key)
 {
-    return !key.isEmpty() && !key.startsWith(QLatin1Char('/')) &&
-           !key.endsWith(QLatin1Char('/')) && !key.contains(QLatin1String("//"));
+    return !key.isEmpty() && !key.startsWith(QLatin1Char('/')) && !key.endsWith(QLatin1Char('/')) &&
+           !key.contains(QLatin1String("//"));
 }
 
 // A file of any bytes: the reader against QSettings, then a write of two keys over it.
@@ -142,8 +142,8 @@ void checkFile(QByteArrayView bytes, const QString &path, const QString &check)
             if (ambiguous.contains(it.key()) || !isTidy(it.key()))
                 continue;
             if (!byQt.contains(it.key()))
-                fail("the reader found a key QSettings does not", it.key(), QVariant(),
-                     QVariant(), path);
+                fail("the reader found a key QSettings does not", it.key(), QVariant(), QVariant(),
+                     path);
             const std::optional<QString> value = platform::iniUnescapedString(it.value());
             const QVariant qt = byQt.value(it.key());
             if (value && (qt.typeId() != QMetaType::QString || qt.toString() != *value))

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "notebook/Autosave.h"
 
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -13,7 +12,7 @@ struct Autosave::Shared
     std::mutex writing; // held for every write of the store
     std::atomic<bool> closing = false;
     QList<std::pair<QString, QString>> lastWritten; // worker only, under `writing`
-    store::Kept kept;                                // under `writing`
+    store::Kept kept;                               // under `writing`
 };
 
 Autosave::Autosave(platform::StoreFactory openStore, Snapshot snapshot, QObject *parent)
@@ -88,8 +87,7 @@ bool Autosave::saveNow(const NotebookTexts &texts)
     store::Kept &kept = writing.owns_lock() ? m_shared->kept : unshared;
     platform::IniWriteLimits limits;
     limits.deadline = bound;
-    return store::saveEntries(m_openStore(), store::entries(texts), limits, &kept)
-        .value_or(false);
+    return store::saveEntries(m_openStore(), store::entries(texts), limits, &kept).value_or(false);
 }
 
 void Autosave::backgroundSave(const std::shared_ptr<Shared> &shared,

@@ -78,8 +78,7 @@ void write(QSettings &settings, const NotebookTexts &texts);
 // stores (the registry) go through QSettings.
 std::optional<bool> saveEntries(const platform::StoreLocation &where,
                                 const QList<std::pair<QString, QString>> &values,
-                                const platform::IniWriteLimits &limits = {},
-                                Kept *kept = nullptr);
+                                const platform::IniWriteLimits &limits = {}, Kept *kept = nullptr);
 
 // Writes every value to the store now and tells whether it worked.
 bool save(const platform::StoreLocation &where, const NotebookTexts &texts);

@@ -79,7 +79,8 @@ struct LineReader
                     const char escaped = data[i++];
                     if (i < size) {
                         const char after = data[i];
-                        if ((escaped == '\n' && after == '\r') || (escaped == '\r' && after == '\n'))
+                        if ((escaped == '\n' && after == '\r') ||
+                            (escaped == '\r' && after == '\n'))
                             ++i;
                     }
                 } else {
@@ -279,18 +280,35 @@ std::optional<QString> iniUnescapedString(QByteArrayView str)
                     const char code = str[i++];
                     char simple = 0;
                     switch (code) {
-                    case 'a': simple = '\a'; break;
-                    case 'b': simple = '\b'; break;
-                    case 'f': simple = '\f'; break;
-                    case 'n': simple = '\n'; break;
-                    case 'r': simple = '\r'; break;
-                    case 't': simple = '\t'; break;
-                    case 'v': simple = '\v'; break;
+                    case 'a':
+                        simple = '\a';
+                        break;
+                    case 'b':
+                        simple = '\b';
+                        break;
+                    case 'f':
+                        simple = '\f';
+                        break;
+                    case 'n':
+                        simple = '\n';
+                        break;
+                    case 'r':
+                        simple = '\r';
+                        break;
+                    case 't':
+                        simple = '\t';
+                        break;
+                    case 'v':
+                        simple = '\v';
+                        break;
                     case '"':
                     case '?':
                     case '\'':
-                    case '\\': simple = code; break;
-                    default: break;
+                    case '\\':
+                        simple = code;
+                        break;
+                    default:
+                        break;
                     }
                     if (simple) {
                         *out++ = QLatin1Char(simple);

@@ -16,11 +16,11 @@ namespace platform {
 // One key of an INI file as Qt's reader sees it.
 struct IniEntry
 {
-    QString section;      // "Name/" as Qt unescapes it, empty for the top level
-    QString key;          // the whole key, "Name/key"
-    QByteArrayView value; // as the file spells it
-    QByteArrayView line;  // the whole line, without its line end (it may span several)
-    QByteArrayView header; // the line that opened the section, empty before the first one
+    QString section;        // "Name/" as Qt unescapes it, empty for the top level
+    QString key;            // the whole key, "Name/key"
+    QByteArrayView value;   // as the file spells it
+    QByteArrayView line;    // the whole line, without its line end (it may span several)
+    QByteArrayView header;  // the line that opened the section, empty before the first one
     bool openQuote = false; // the file ends inside the value's quotes
 };
 

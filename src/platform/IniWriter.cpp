@@ -161,8 +161,8 @@ char *writeEscaped(char *p, QStringView value)
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t u = s[i];
         if (u >= 0x20 && u < 0x80 && u != '"' && u != '\\') {
-            if (afterHex && ((u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') ||
-                             (u >= 'A' && u <= 'F'))) {
+            if (afterHex &&
+                ((u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F'))) {
                 hexEscape(u);
                 continue;
             }
@@ -172,16 +172,32 @@ char *writeEscaped(char *p, QStringView value)
         }
         afterHex = false;
         switch (u) {
-        case '\t': *p++ = '\\'; *p++ = 't'; continue;
-        case '\r': *p++ = '\\'; *p++ = 'r'; continue;
-        case '\n': *p++ = '\\'; *p++ = 'n'; continue;
-        case '"': *p++ = '\\'; *p++ = '"'; continue;
-        case '\\': *p++ = '\\'; *p++ = '\\'; continue;
+        case '\t':
+            *p++ = '\\';
+            *p++ = 't';
+            continue;
+        case '\r':
+            *p++ = '\\';
+            *p++ = 'r';
+            continue;
+        case '\n':
+            *p++ = '\\';
+            *p++ = 'n';
+            continue;
+        case '"':
+            *p++ = '\\';
+            *p++ = '"';
+            continue;
+        case '\\':
+            *p++ = '\\';
+            *p++ = '\\';
+            continue;
         case 0xfeff: // Qt's reader drops a raw U+FEFF at the start of a value
             hexEscape(u);
             afterHex = true;
             continue;
-        default: break;
+        default:
+            break;
         }
         if (u < 0x20) {
             hexEscape(u);
@@ -384,8 +400,7 @@ std::optional<bool> writeIniStrings(const QString &path,
                    groups.cbegin();
             if (last == groups.size()) {
                 const QByteArray header =
-                    slash < 0 ? QByteArray("[General]")
-                              : '[' + section.chopped(1).toLatin1() + ']';
+                    slash < 0 ? QByteArray("[General]") : '[' + section.chopped(1).toLatin1() + ']';
                 groups.append(Group{section.toString(), true, header, {}});
             }
         }

@@ -32,8 +32,8 @@ StoreLocation openUserStore()
     // organisation's, per user and system-wide.
     const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
     const QString system = QLibraryInfo::path(QLibraryInfo::SettingsPath);
-    const QString app = QLatin1Char('/') + AppName + QLatin1Char('/') + AppName +
-                        QStringLiteral(".conf");
+    const QString app =
+        QLatin1Char('/') + AppName + QLatin1Char('/') + AppName + QStringLiteral(".conf");
     const QString org = QLatin1Char('/') + AppName + QStringLiteral(".conf");
     return {user + app, {user + org, system + app, system + org}};
 #endif
