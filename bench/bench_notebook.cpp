@@ -64,16 +64,15 @@ QString heavyStore(int scale)
 
 platform::StoreFactory factoryFor(const QString &path)
 {
-    return [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+    return [path] { return platform::StoreLocation{path, {}}; };
 }
 
 void BM_LoadSettings(benchmark::State &state)
 {
     const QString path = heavyStore(static_cast<int>(state.range(0)));
     for (auto _ : state) {
-        QSettings s(path, QSettings::IniFormat);
-        NotebookTexts t = store::read(s);
-        benchmark::DoNotOptimize(t);
+        store::Loaded loaded = store::load(platform::StoreLocation{path, {}});
+        benchmark::DoNotOptimize(loaded);
     }
 }
 BENCHMARK(BM_LoadSettings)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
@@ -94,19 +93,17 @@ void BM_ConstructAndShow(benchmark::State &state)
 }
 BENCHMARK(BM_ConstructAndShow)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-// The close handling's write: a fresh store object, every key, and the sync to disk.
+// The close handling's write to a new file: every key, and the sync to disk.
 void BM_WriteStore(benchmark::State &state)
 {
     const QString path = heavyStore(static_cast<int>(state.range(0)));
-    QSettings in(path, QSettings::IniFormat);
-    const NotebookTexts t = store::read(in);
+    const NotebookTexts t = store::load(platform::StoreLocation{path, {}}).texts;
     const QString out = tempDir().filePath(QStringLiteral("out-%1.ini").arg(state.range(0)));
     for (auto _ : state) {
         state.PauseTiming();
         QFile::remove(out);
         state.ResumeTiming();
-        QSettings s(out, QSettings::IniFormat);
-        store::save(s, t);
+        store::save(platform::StoreLocation{out, {}}, t);
     }
 }
 BENCHMARK(BM_WriteStore)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
@@ -116,11 +113,10 @@ BENCHMARK(BM_WriteStore)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 void BM_WriteSameBytes(benchmark::State &state)
 {
     const QString path = heavyStore(static_cast<int>(state.range(0)));
-    QSettings in(path, QSettings::IniFormat);
     const QString saved = tempDir().filePath(QStringLiteral("saved-%1.ini").arg(state.range(0)));
     QFile::remove(saved);
-    QSettings written(saved, QSettings::IniFormat);
-    store::save(written, store::read(in));
+    store::save(platform::StoreLocation{saved, {}},
+                store::load(platform::StoreLocation{path, {}}).texts);
     QFile file(saved);
     const QByteArray bytes = file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     if (bytes.isEmpty()) {

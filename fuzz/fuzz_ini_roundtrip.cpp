@@ -7,12 +7,19 @@
 // list, split at commas); the values follow, separated by 0xFF. Inside a value, 0xFE and two
 // bytes give one UTF-16 unit (big-endian, any unit: NUL, U+FEFF, a lone surrogate), and runs of
 // other bytes are UTF-8 (invalid bytes becoming U+FFFD). Neither 0xFE nor 0xFF occurs in UTF-8.
+//
+// With the first byte's third bit set, the rest is a whole file as anybody may have edited it:
+// the program's reader must find the keys QSettings finds and give each plain string value as
+// QSettings does (or decline it), and a write must keep every other key as QSettings read it.
+#include "platform/IniReader.h"
 #include "platform/IniWriter.h"
 
 #include <QByteArray>
 #include <QDir>
 #include <QFile>
 #include <QList>
+#include <QMap>
+#include <QSet>
 #include <QSettings>
 #include <QString>
 #include <QTemporaryDir>
@@ -95,6 +102,91 @@ QByteArray fileBytes(const QString &path)
     std::abort();
 }
 
+void writeBytes(const QString &path, QByteArrayView bytes)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(bytes.data(), bytes.size()) != bytes.size())
+        std::abort();
+}
+
+bool isTidy(const QString &key)
+{
+    return !key.isEmpty() && !key.startsWith(QLatin1Char('/')) && !key.endsWith(QLatin1Char('/')) &&
+           !key.contains(QLatin1String("//"));
+}
+
+// A file of any bytes: the reader against QSettings, then a write of two keys over it.
+void checkFile(QByteArrayView bytes, const QString &path, const QString &check)
+{
+    writeBytes(path, bytes);
+    QMap<QString, QVariant> byQt;
+    {
+        const QSettings qt(path, QSettings::IniFormat);
+        for (const QString &key : qt.allKeys())
+            byQt.insert(key, qt.value(key));
+    }
+    QMap<QString, QByteArrayView> last;
+    QMap<QString, QString> sectionOf;
+    QSet<QString> ambiguous; // in more than one section: which one Qt takes is not the reader's
+    const bool followed = platform::scanIni(bytes, [&](const platform::IniEntry &entry) {
+        const auto seen = sectionOf.constFind(entry.key);
+        if (seen != sectionOf.cend() && *seen != entry.section)
+            ambiguous.insert(entry.key);
+        sectionOf.insert(entry.key, entry.section);
+        last.insert(entry.key, entry.value);
+    });
+    if (followed) {
+        for (auto it = last.cbegin(); it != last.cend(); ++it) {
+            // QSettings looks keys up tidied ("a//b/" as "a/b"), so only a tidy key can be
+            // asked for as the file spells it.
+            if (ambiguous.contains(it.key()) || !isTidy(it.key()))
+                continue;
+            if (!byQt.contains(it.key()))
+                fail("the reader found a key QSettings does not", it.key(), QVariant(), QVariant(),
+                     path);
+            const std::optional<QString> value = platform::iniUnescapedString(it.value());
+            const QVariant qt = byQt.value(it.key());
+            if (value && (qt.typeId() != QMetaType::QString || qt.toString() != *value))
+                fail("the reader read a value otherwise", it.key(), qt, *value, path);
+        }
+        for (auto it = byQt.cbegin(); it != byQt.cend(); ++it)
+            if (!last.contains(it.key()))
+                fail("the reader missed a key", it.key(), it.value(), QVariant(), path);
+    }
+
+    const QList<std::pair<QString, QString>> ours{{QStringLiteral("Data/str1"), "new"},
+                                                  {QStringLiteral("t"), "top"}};
+    platform::IniKept kept;
+    std::optional<bool> written = platform::writeIniStrings(path, ours, {}, &kept);
+    if (!written || !*written)
+        fail("could not write", QString(), QVariant(), QVariant(), path);
+    // A file the reader does not follow goes through QSettings, which spells some values it
+    // reads (a list of typed items) otherwise than the file did: that path is checked with
+    // files QSettings wrote itself.
+    const bool throughQt = !kept.isCurrentFor(path);
+    // Once more from what was kept, as the close after a background save does.
+    written = platform::writeIniStrings(path, ours, {}, &kept);
+    if (!written || !*written)
+        fail("could not write again", QString(), QVariant(), QVariant(), path);
+    QFile::rename(path, check);
+    const QSettings after(check, QSettings::IniFormat);
+    // Looked up first, as the next start does, before anything else makes QSettings read every
+    // section: no section may hide the program's keys.
+    for (const auto &[key, value] : ours) {
+        byQt.remove(key);
+        if (after.value(key) != QVariant(value))
+            fail("a value came back changed", key, value, after.value(key), check);
+    }
+    const qsizetype keysAfter = after.allKeys().size();
+    for (auto it = byQt.cbegin(); it != byQt.cend(); ++it)
+        if (!throughQt && isTidy(it.key()) && after.value(it.key()) != it.value())
+            fail("a key the file held came back changed", it.key(), it.value(),
+                 after.value(it.key()), check);
+    if (!throughQt && keysAfter != byQt.size() + ours.size())
+        fail("the file holds other keys than it held", QString(), QVariant(), QVariant(), check);
+    QFile::remove(check);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -116,6 +208,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QString byQt = freshName("qt");
     const QString path = freshName("ours");
     const QString check = freshName("check");
+
+    if (data[0] & 4) {
+        checkFile(QByteArrayView(data + 1, qsizetype(size - 1)), path, check);
+        return 0;
+    }
 
     const QList<QString> values = parseValues(data + 1, size - 1);
     const qsizetype foreignCount = qMin(qsizetype(data[0] & 3), values.size());
@@ -146,10 +243,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray old = fileBytes(path);
     std::optional<bool> written;
     {
-        QSettings settings(path, QSettings::IniFormat);
+        const QSettings settings(path, QSettings::IniFormat);
         for (qsizetype i = 0; i < foreignCount; ++i)
             foreign.append({foreignKeys[i], settings.value(foreignKeys[i])});
-        written = platform::writeIniStrings(settings, ours);
+        written = platform::writeIniStrings(path, ours);
     }
     if (!written) {
         // Not written: the file must be as it was.

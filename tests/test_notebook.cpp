@@ -865,7 +865,7 @@ void TestNotebook::unwritableStoreIsNotASilentLoss()
     int opened = 0;
     auto factory = [&]() {
         ++opened;
-        return std::make_unique<QSettings>(fixed ? m_store.path() : bad, QSettings::IniFormat);
+        return platform::StoreLocation{fixed ? m_store.path() : bad, {}};
     };
 
     {

@@ -5,6 +5,7 @@
 #include "Support.h"
 
 #include "platform/DesktopOpen.h"
+#include "platform/IniReader.h"
 #include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
 #include "platform/ProgramFolders.h"
@@ -48,6 +49,8 @@ private slots:
     void initTestCase();
     void cleanup();
 
+    void iniReaderReadsAsQt_data();
+    void iniReaderReadsAsQt();
     void onePassIniWriterReadsBackThroughQt();
     void iniWriterKeepsOtherKeys_data();
     void iniWriterKeepsOtherKeys();
@@ -71,6 +74,79 @@ void TestPlatform::initTestCase()
 void TestPlatform::cleanup()
 {
     platform::setDesktopOpenRecorder({});
+}
+
+void TestPlatform::iniReaderReadsAsQt_data()
+{
+    // `declined`: a value the reader leaves to QSettings (a list, a typed value).
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("key");
+    QTest::addColumn<bool>("declined");
+    const auto row = [](const char *name, const QByteArray &file, const char *key,
+                        bool declined = false) {
+        QTest::newRow(name) << file << QString::fromUtf8(key) << declined;
+    };
+    row("own escapes", "[Data]\nstr1=a\\r\\n\\t\\\"q\\\"\\\\\\x1\\x66\\xfeff\n", "Data/str1");
+    row("quoted, spaces kept", "[Data]\nk=\" a;b,c \"  \n", "Data/k");
+    row("spaces trimmed", "[Data]\nk =  a b \t \n", "Data/k");
+    row("escaped space kept", "[Data]\nk=a\\t  \n", "Data/k");
+    row("comment after value", "[Data]\nk=a ; note\n", "Data/k");
+    row("comment lines", "; head\n[Data]\n  ;x=1\nk=v\n", "Data/k");
+    row("CR LF", "[Data]\r\nk=v\r\nj=w\r\n", "Data/j");
+    row("lone CR", "[Data]\rk=v\rj=w", "Data/j");
+    row("continued", "[Data]\nk=one\\\r\n two\n", "Data/k");
+    row("quoted line end", "[Data]\nk=\"one\ntwo\"\n", "Data/k");
+    row("repeat: last wins", "[Data]\nk=1\n[Other]\nk=x\n[Data]\nk=2\n", "Data/k");
+    row("BOM", "\xef\xbb\xbf[Data]\nk=v\n", "Data/k");
+    row("BOM before a key", "\xef\xbb\xbfk=v\n", "k");
+    row("raw BOM in a value", "[Data]\nk=\xef\xbb\xbfv\xef\xbb\xbf\n", "Data/k");
+    row("General", "x=0\n[general]\nk=v\n", "k");
+    row("%General", "[%General]\nk=v\n", "General/k");
+    row("escaped names", "[a%20b]\n%U65E5%2F%41=v\n", "a b/日/A");
+    row("raw UTF-8 name", "[D]\n\xe6\x97\xa5=\xe6\x97\xa5\n", "D/日");
+    row("octal, big hex", "[D]\nk=\\101\\x1f600\\0\n", "D/k");
+    row("split UTF-8", "[D]\nk=\xe3\x81\\n\x82\n", "D/k");
+    row("invalid UTF-8", "[D]\nk=\xff\xe3\x81\n", "D/k");
+    row("@@", "[D]\nk=@@x\n", "D/k");
+    row("@ but no type", "[D]\nk=@x\n", "D/k");
+    row("@ and parentheses", "[D]\nk=@x()\n", "D/k", true);
+    row("list", "[D]\nk=a, b\n", "D/k", true);
+    row("typed", "[D]\nk=@ByteArray(x)\n", "D/k", true);
+    row("quoted list item", "[D]\nk=\"a\", b\n", "D/k", true);
+    for (const char *value : {"plain", " spaced ", "a,b;c=d", "\\", "@at", "\"", "\ufeffx"}) {
+        // As QSettings writes them.
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("qt.ini"));
+        QSettings(path, QSettings::IniFormat).setValue(QStringLiteral("Data/k"), value);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        row(qPrintable(QStringLiteral("by Qt: ") + QString::fromUtf8(value)), file.readAll(),
+            "Data/k");
+    }
+}
+
+void TestPlatform::iniReaderReadsAsQt()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, key);
+    QFETCH(bool, declined);
+    const QString path = m_store.file(QStringLiteral("read.ini"));
+    writeFile(path, file);
+    const QSettings qt(path, QSettings::IniFormat);
+    QVERIFY2(qt.contains(key), "the row itself is wrong");
+    QByteArrayView value;
+    bool found = false;
+    QVERIFY(platform::scanIni(file, [&](const platform::IniEntry &entry) {
+        if (entry.key == key) {
+            value = entry.value;
+            found = true;
+        }
+    }));
+    QVERIFY(found);
+    const std::optional<QString> read = platform::iniUnescapedString(value);
+    QCOMPARE(!read, declined);
+    if (read)
+        QCOMPARE(*read, qt.value(key).toString());
 }
 
 void TestPlatform::onePassIniWriterReadsBackThroughQt()
@@ -116,10 +192,7 @@ void TestPlatform::onePassIniWriterReadsBackThroughQt()
             values.append({QStringLiteral("Data/k%1").arg(k), v});
         }
         values.append({QStringLiteral("Setting/Lock"), QStringLiteral("lock")});
-        {
-            QSettings settings(path, QSettings::IniFormat);
-            QCOMPARE(platform::writeIniStrings(settings, values), std::optional<bool>(true));
-        }
+        QCOMPARE(platform::writeIniStrings(path, values), std::optional<bool>(true));
         QSettings after(path, QSettings::IniFormat);
         for (const auto &[key, value] : values)
             QCOMPARE(after.value(key).toString(), readBack(value));
@@ -135,21 +208,29 @@ void TestPlatform::onePassIniWriterReadsBackThroughQt()
 
 void TestPlatform::iniWriterKeepsOtherKeys_data()
 {
-    // `copied`: the keys the program does not own keep their lines byte for byte.
+    // `copied`: the keys the program does not own keep their lines byte for byte (a comment
+    // after a value goes).
     QTest::addColumn<QByteArray>("old");
     QTest::addColumn<bool>("copied");
-    QTest::newRow("plain, repeated section") << QByteArray("[Data]\nstr1=old\nx=a\\\\b, \"q;\" ;c\n"
+    QTest::newRow("plain, repeated section") << QByteArray("[Data]\nstr1=old\nx=a\\\\b, \"q;\"\n"
                                                            "[Other]\nnote=\" hand \"\nl=a, b\n"
                                                            "[Data]\nstr2=old\n")
                                              << true;
     QTest::newRow("missing file") << QByteArray() << true;
-    QTest::newRow(";") << QByteArray("[Data]\n; note\nstr1=old\nx=1\n") << false;
-    QTest::newRow("#") << QByteArray("[Data]\n#x=1\nstr1=old\n") << false;
-    QTest::newRow("continued") << QByteArray("[Data]\nx=one\\\n two\nstr1=old\n") << false;
+    QTest::newRow(";") << QByteArray("[Data]\n; note\nstr1=old\nx=1\n") << true;
+    QTest::newRow("#") << QByteArray("[Data]\n#x=1\nstr1=old\n") << true;
+    QTest::newRow("continued") << QByteArray("[Data]\nx=one\\\n two\nstr1=old\n") << true;
+    QTest::newRow("escaped CR at the end") << QByteArray("[Data]\nx=one\\\r\rstr1=old\n") << false;
     QTest::newRow("open quote") << QByteArray("[Data]\nx=\"one\nstr1=old\"\nstr2=old\n") << false;
+    QTest::newRow("open quote at the end") << QByteArray("[Data]\nstr1=old\nx=\"one") << false;
     QTest::newRow("lone CR") << QByteArray("[Data]\nx=1\rstr1=old\n") << false;
-    QTest::newRow("duplicate") << QByteArray("[Data]\nx=1\nx=2\nstr1=old\n") << false;
-    QTest::newRow("General") << QByteArray("top=1\n[General]\ng=2\n[Data]\nstr1=old\n") << false;
+    QTest::newRow("duplicate") << QByteArray("[Data]\nx=1\nx=2\nstr1=old\n") << true;
+    QTest::newRow("General") << QByteArray("top=1\n[General]\ng=2\n[Data]\nstr1=old\n") << true;
+    QTest::newRow("program's key in General")
+        << QByteArray("[General]\nData\\str1=old\ng=2\n") << true;
+    QTest::newRow("section under Data")
+        << QByteArray("[Data%2Fsub]\nx=1\n[Data]\nstr1=old\n") << false;
+    QTest::newRow("odd escape in a name") << QByteArray("[Data]\n%+1=x\n") << false;
 }
 
 void TestPlatform::iniWriterKeepsOtherKeys()
@@ -168,7 +249,7 @@ void TestPlatform::iniWriterKeepsOtherKeys()
             others.insert(key, settings.value(key));
         for (const auto &[key, value] : ours)
             others.remove(key);
-        QCOMPARE(platform::writeIniStrings(settings, ours), std::optional<bool>(true));
+        QCOMPARE(platform::writeIniStrings(path, ours), std::optional<bool>(true));
     }
     QSettings after(path, QSettings::IniFormat);
     QVariantMap expected = others;
@@ -181,15 +262,22 @@ void TestPlatform::iniWriterKeepsOtherKeys()
     QFile file(path);
     QVERIFY(file.open(QIODevice::ReadOnly));
     const QByteArray written = file.readAll();
-    // Each of the program's keys once, whatever Qt takes for a line end.
-    const QList<QByteArray> lines = QByteArray(written).replace('\r', '\n').split('\n');
-    for (const QByteArray key : {"str1=", "str2="})
-        QCOMPARE(std::count_if(lines.cbegin(), lines.cend(),
-                               [&](const QByteArray &line) { return line.startsWith(key); }),
-                 1);
+    // Each of the program's keys once, and found where QSettings looks for it.
+    int count = 0;
+    QVERIFY(platform::scanIni(written, [&](const platform::IniEntry &entry) {
+        count += entry.key.startsWith(QLatin1String("Data/str"));
+    }));
+    QCOMPARE(count, 2);
+    const QString fresh = m_store.file(QStringLiteral("fresh.ini"));
+    writeFile(fresh, written);
+    QSettings lookedUp(fresh, QSettings::IniFormat);
+    for (const auto &[key, value] : ours)
+        QCOMPARE(lookedUp.value(key).toString(), value);
+    const QList<QByteArray> lines = QByteArray(written).split('\n');
     if (copied) {
         for (const QByteArray &line : old.split('\n'))
-            if (!line.isEmpty() && !line.startsWith('[') && !line.startsWith("str"))
+            if (!line.isEmpty() && !line.startsWith('[') && !line.startsWith(';') &&
+                !line.contains("str1=") && !line.contains("str2="))
                 QVERIFY2(lines.contains(line), line.constData());
     }
 }
@@ -199,6 +287,11 @@ void TestPlatform::realConstructorUsesPerUserStore()
     QTemporaryDir config;
     const QByteArray old = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
+    // The file found without QSettings is the one QSettings uses.
+    QCOMPARE(platform::openUserStore().iniPath,
+             QSettings(QSettings::NativeFormat, QSettings::UserScope, QStringLiteral("Tesserin"),
+                       QStringLiteral("Tesserin"))
+                 .fileName());
     {
         Tesserin w;
         QVERIFY(w.Info[0]->text().isEmpty());

@@ -57,6 +57,9 @@ private slots:
     void closeNeverWaitsLongForTheLock_data();
     void closeNeverWaitsLongForTheLock();
     void everyValueComesBackExactly();
+    void startReadsAsQSettingsDid_data();
+    void startReadsAsQSettingsDid();
+    void writesKeepOtherKeysAndLongerLists();
     void saveReportsWhatHappened();
     void newFilesArePrivate();
     void typingIsSavedAfterAPause();
@@ -140,6 +143,108 @@ void TestStore::everyValueComesBackExactly()
     QStringList expected = awkward;
     expected[8] = QString(QChar::ReplacementCharacter);
     QCOMPARE(widgets::shortTexts(w.FaceIcon), expected);
+}
+
+void TestStore::startReadsAsQSettingsDid_data()
+{
+    // `kept`: the other keys' lines are kept from this reading for the writes.
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("missing") << QByteArray() << true;
+    QTest::newRow("hand edits")
+        << QByteArray("\xef\xbb\xbf; notes\r\n[Data]\r\nstr1=one\\r\\n\\\r\n two\r\n"
+                      "%54itle1 = \" spaced, \" ; why\r\n[Other]\r\nx=1, 2\r\n[Data]\r\n"
+                      "str1=again\r\ntanbun0=a\r\ntanbun1=@@b\r\ntanbun3=after the gap\r\n"
+                      "[Setting]\r\nLock=lock\r\n")
+        << true;
+    QTest::newRow("empty text ends the list")
+        << QByteArray("[Data]\ntanbun0=a\ntanbun1=\ntanbun2=c\ninfo0=\"open") << true;
+    QTest::newRow("backslash at the end") << QByteArray("[Data]\ninfo1=x\nstale=y\\") << false;
+    QTest::newRow("list") << QByteArray("[Data]\nstr1=a, b\ntanbun0=x\n") << false;
+    QTest::newRow("typed") << QByteArray("[Data]\nTitle1=@ByteArray(t)\n") << false;
+    QTest::newRow("in General") << QByteArray("[General]\nData\\str1=x\n") << false;
+    QTest::newRow("section under Data")
+        << QByteArray("[Data]\nstr1=x\ntanbun0=y\n[Data%2Fa]\nz=1\n") << false;
+    QTest::newRow("odd escape in a name") << QByteArray("[Data]\n%+1=x\nstr1=y\n") << false;
+    NotebookTexts t;
+    t.SlotBody[1] = QStringLiteral("本文\r\n\t\"x\", y; z\\");
+    t.Info[2] = QStringLiteral("@at");
+    t.shortTexts = QStringList{QStringLiteral(" a "), QStringLiteral("\uFEFF")};
+    t.locked = true;
+    const QString path = m_store.file(QStringLiteral("own.ini"));
+    QVERIFY(store::save(platform::StoreLocation{path, {}}, t));
+    QFile own(path);
+    QVERIFY(own.open(QIODevice::ReadOnly));
+    QTest::newRow("written by the program") << own.readAll() << true;
+}
+
+void TestStore::startReadsAsQSettingsDid()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(bool, kept);
+    if (!file.isNull())
+        writeFile(m_store.path(), file);
+    // What the program read before, from a copy: QSettings keeps what it read of a file, and
+    // which keys it finds can depend on what it looked up before.
+    const QString copy = m_store.file(QStringLiteral("copy.ini"));
+    QFile::copy(m_store.path(), copy);
+    QSettings qt(copy, QSettings::IniFormat);
+    const NotebookTexts expected = store::read(qt);
+    const store::Loaded loaded = store::load(platform::StoreLocation{m_store.path(), {}});
+    QCOMPARE(loaded.texts.SlotBody, expected.SlotBody);
+    QCOMPARE(loaded.texts.SlotTitle, expected.SlotTitle);
+    QCOMPARE(loaded.texts.Info, expected.Info);
+    QCOMPARE(loaded.texts.locked, expected.locked);
+    QCOMPARE(loaded.texts.shortTexts, expected.shortTexts);
+    QCOMPARE(loaded.kept.file.isCurrentFor(m_store.path()), kept);
+    // A file that is there makes no difference to the store's own file (the per-user store
+    // falls back to system-wide files while one exists).
+    writeFile(m_store.file(QStringLiteral("fallback.conf")), "[Data]\nstr2=from elsewhere\n");
+    const store::Loaded withFallback = store::load(
+        platform::StoreLocation{m_store.path(), {m_store.file(QStringLiteral("fallback.conf"))}});
+    QVERIFY(!withFallback.kept.file.isCurrentFor(m_store.path()));
+}
+
+void TestStore::writesKeepOtherKeysAndLongerLists()
+{
+    writeFile(m_store.path(), "[Data]\ntanbun0=a\ntanbun1=b\ntanbun2=c\n\n[Other]\nk=v ; note\n");
+    const platform::StoreLocation where{m_store.path(), {}};
+    store::Loaded loaded = store::load(where);
+    QCOMPARE(loaded.texts.shortTexts, QStringList({"a", "b", "c"}));
+    const auto saveList = [&](const QStringList &list) {
+        NotebookTexts t;
+        t.shortTexts = list;
+        return store::saveEntries(where, store::entries(t), {}, &loaded.kept).value_or(false);
+    };
+    const auto storedList = [&] {
+        QStringList all;
+        for (int n = 0; n < 6; ++n)
+            all << m_store.stored(QStringLiteral("Data/tanbun%1").arg(n));
+        return all;
+    };
+    // Shorter lists leave the longer ones' tails, from the reading and from each write.
+    QVERIFY(saveList({"A", "B"}));
+    QCOMPARE(storedList(), QStringList({"A", "B", "", "", "", ""}));
+    QVERIFY(saveList({"1"}));
+    QCOMPARE(storedList(), QStringList({"1", "", "", "", "", ""}));
+    QVERIFY(m_store.has(QStringLiteral("Data/tanbun2")));
+    QCOMPARE(m_store.stored("Other/k"), QStringLiteral("v"));
+    QVERIFY(saveList({}));
+    QCOMPARE(storedList(), QStringList({"", "", "", "", "", ""}));
+    QCOMPARE(QSettings(m_store.path(), QSettings::IniFormat).allKeys().size(), 3 * 3 + 4 + 1);
+
+    // Another program's edit is read again before the next write.
+    {
+        QSettings other(m_store.path(), QSettings::IniFormat);
+        other.setValue(QStringLiteral("Other/added"), QStringLiteral("by hand"));
+        other.setValue(QStringLiteral("Data/tanbun3"), QStringLiteral("stale"));
+    }
+    QVERIFY(saveList({"x", "y"}));
+    QCOMPARE(m_store.stored("Other/added"), QStringLiteral("by hand"));
+    QCOMPARE(m_store.stored("Other/k"), QStringLiteral("v"));
+    QCOMPARE(storedList(), QStringList({"x", "y", "", "stale", "", ""}));
+    QVERIFY(saveList({}));
+    QCOMPARE(storedList(), QStringList({"", "y", "", "stale", "", ""}));
 }
 
 void TestStore::saveReportsWhatHappened()

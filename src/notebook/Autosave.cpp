@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "notebook/Autosave.h"
 
-#include <QSettings>
-
 #include <atomic>
 #include <chrono>
 #include <cstdio>
@@ -14,6 +12,7 @@ struct Autosave::Shared
     std::mutex writing; // held for every write of the store
     std::atomic<bool> closing = false;
     QList<std::pair<QString, QString>> lastWritten; // worker only, under `writing`
+    store::Kept kept;                               // under `writing`
 };
 
 Autosave::Autosave(platform::StoreFactory openStore, Snapshot snapshot, QObject *parent)
@@ -29,6 +28,12 @@ Autosave::~Autosave()
 {
     m_shared->closing = true;
     waitForBackgroundSave();
+}
+
+void Autosave::keep(store::Kept kept)
+{
+    const std::lock_guard writing(m_shared->writing);
+    m_shared->kept = std::move(kept);
 }
 
 void Autosave::changed()
@@ -76,10 +81,13 @@ bool Autosave::saveNow(const NotebookTexts &texts)
     if (!writing.owns_lock())
         std::fprintf(stderr, "tesserin: a background save of the store is still running; "
                              "writing the store anyway\n");
-    const std::unique_ptr<QSettings> settings = m_openStore();
+    // Without the lock the running save may still use what was kept; this write reads the
+    // file again instead.
+    store::Kept unshared;
+    store::Kept &kept = writing.owns_lock() ? m_shared->kept : unshared;
     platform::IniWriteLimits limits;
     limits.deadline = bound;
-    return store::saveEntries(*settings, store::entries(texts), limits).value_or(false);
+    return store::saveEntries(m_openStore(), store::entries(texts), limits, &kept).value_or(false);
 }
 
 void Autosave::backgroundSave(const std::shared_ptr<Shared> &shared,
@@ -90,11 +98,11 @@ void Autosave::backgroundSave(const std::shared_ptr<Shared> &shared,
     // Once the close has begun, its write is the last; an older snapshot never lands after it.
     if (shared->closing || values == shared->lastWritten)
         return;
-    const std::unique_ptr<QSettings> settings = openStore();
     platform::IniWriteLimits limits;
     limits.deadline = QDeadlineTimer(Autosave::Bound);
     limits.stop = [&shared] { return shared->closing.load(); };
-    const std::optional<bool> written = store::saveEntries(*settings, values, limits);
+    const std::optional<bool> written =
+        store::saveEntries(openStore(), values, limits, &shared->kept);
     if (!written)
         return;
     if (*written)

@@ -43,6 +43,9 @@ public:
     bool backgroundSaveRunning() const;
     void waitForBackgroundSave();
 
+    // What the start's reading of the store left for the writes (see store::Kept).
+    void keep(store::Kept kept);
+
     // Test seam: a shorter wait.
     void setDelay(int ms) { m_timer.setInterval(ms); }
 

@@ -4,7 +4,10 @@
 #include "notebook/FinishText.h"
 #include "platform/IniWriter.h"
 
+#include <QFile>
 #include <QSettings>
+
+#include <algorithm>
 
 namespace store {
 
@@ -87,27 +90,236 @@ void write(QSettings &settings, const NotebookTexts &texts)
         settings.setValue(key, value);
 }
 
-std::optional<bool> saveEntries(QSettings &settings,
+namespace {
+
+// Where one of the program's keys was found last.
+struct Found
+{
+    QByteArrayView value;
+    QByteArrayView line;
+    int section = -1; // -1: not found
+};
+
+// "Data/tanbun" followed by an index below the list's bound, as shortTextKey() spells it.
+int shortTextIndex(const QString &key)
+{
+    static const QString prefix = DataSection + QLatin1Char('/') + shortTextKey(0).chopped(1);
+    if (!key.startsWith(prefix))
+        return -1;
+    const QStringView digits = QStringView(key).sliced(prefix.size());
+    if (digits.isEmpty() || digits.size() > 5 || (digits.size() > 1 && digits.front() == u'0'))
+        return -1;
+    int n = 0;
+    for (QChar c : digits) {
+        if (c < u'0' || c > u'9')
+            return -1;
+        n = n * 10 + (c.unicode() - '0');
+    }
+    return n < MaxShortTexts ? n : -1;
+}
+
+// The INI file read by the program's own reader; nullopt where QSettings must read it.
+std::optional<Loaded> loadIni(const QString &path)
+{
+    Loaded loaded;
+    const platform::FileStamp stamp = platform::FileStamp::of(path);
+    QFile file(path);
+    if (!stamp.exists) {
+        loaded.kept.file.setFile(path, stamp);
+        return loaded;
+    }
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray bytes = file.readAll();
+    file.close();
+
+    const QString data = DataSection + QLatin1Char('/');
+    std::array<QString, 10> fixedKeys;
+    for (int i = 0; i < 3; ++i) {
+        fixedKeys[i] = data + bodyKey(i);
+        fixedKeys[3 + i] = data + titleKey(i);
+        fixedKeys[6 + i] = data + infoKey(i);
+    }
+    fixedKeys[9] = SettingSection + QLatin1Char('/') + LockKey;
+    std::array<Found, 10> fixed;
+    QList<Found> listed;
+    QList<QString> sections;
+    QList<QByteArrayView> headers;
+    bool keepable = true;
+    bool sameSection = true;
+    const auto note = [&](Found &found, const platform::IniEntry &entry) {
+        if (sections.isEmpty() || sections.last() != entry.section ||
+            headers.last().data() != entry.header.data()) {
+            sections.append(entry.section);
+            headers.append(entry.header);
+        }
+        const int section = int(sections.size() - 1);
+        // Qt takes the last of a key's lines in one section; between sections it depends on
+        // the order it parses them in.
+        if (found.section >= 0 && sections[found.section] != entry.section)
+            sameSection = false;
+        found = Found{entry.value, entry.line, section};
+    };
+    bool selfContained = true;
+    QStringList sectionNames;
+    const bool followed = platform::scanIni(
+        bytes,
+        [&](const platform::IniEntry &entry) {
+            if (const int n = shortTextIndex(entry.key); n >= 0) {
+                if (listed.size() <= n)
+                    listed.resize(n + 1);
+                note(listed[n], entry);
+                return;
+            }
+            const auto at = std::find(fixedKeys.cbegin(), fixedKeys.cend(), entry.key);
+            if (at != fixedKeys.cend())
+                note(fixed[at - fixedKeys.cbegin()], entry);
+            else
+                keepable = loaded.kept.file.add(entry) && keepable;
+        },
+        &selfContained, &sectionNames);
+    if (!followed || !sameSection)
+        return std::nullopt;
+    // QSettings looks a key up only in the last section whose name sorts at or before it, so
+    // a section such as "[Data\\x]" hides "[Data]" from some keys, depending on which were
+    // looked up first; a key of the program's under another section is found only sometimes.
+    const QString setting = SettingSection + QLatin1Char('/');
+    for (const QString &name : std::as_const(sectionNames)) {
+        if ((name.startsWith(data) && name != data) ||
+            (name.startsWith(setting) && name != setting))
+            return std::nullopt;
+    }
+    const auto ownSection = [&](const Found &found, const QString &section) {
+        return found.section < 0 || sections[found.section] == section;
+    };
+    for (int i = 0; i < 10; ++i)
+        if (!ownSection(fixed[i], i < 9 ? data : setting))
+            return std::nullopt;
+    for (const Found &found : std::as_const(listed))
+        if (!ownSection(found, data))
+            return std::nullopt;
+
+    std::array<QString, 10> texts;
+    for (int i = 0; i < 10; ++i) {
+        if (fixed[i].section < 0)
+            continue;
+        std::optional<QString> value = platform::iniUnescapedString(fixed[i].value);
+        if (!value)
+            return std::nullopt;
+        texts[i] = std::move(*value);
+    }
+    NotebookTexts &t = loaded.texts;
+    for (int i = 0; i < 3; ++i) {
+        t.SlotBody[i] = std::move(texts[i]);
+        t.SlotTitle[i] = std::move(texts[3 + i]);
+        t.Info[i] = std::move(texts[6 + i]);
+    }
+    t.locked = texts[9] == LockedValue;
+
+    qsizetype end = 0;
+    for (; end < listed.size() && listed[end].section >= 0; ++end) {
+        std::optional<QString> item = platform::iniUnescapedString(listed[end].value);
+        if (!item)
+            return std::nullopt;
+        if (item->isEmpty())
+            break;
+        t.shortTexts.append(std::move(*item));
+    }
+    loaded.kept.shortTexts = t.shortTexts;
+    // The list's end and whatever follows it stay as the file spells them.
+    for (qsizetype n = end; n < listed.size(); ++n) {
+        if (listed[n].section < 0)
+            continue;
+        platform::IniEntry entry;
+        entry.section = sections[listed[n].section];
+        entry.header = headers[listed[n].section];
+        entry.key = data + shortTextKey(int(n));
+        entry.value = listed[n].value;
+        entry.line = listed[n].line;
+        keepable = loaded.kept.file.add(entry) && keepable;
+    }
+    loaded.kept.file.seal();
+    if (keepable && selfContained)
+        loaded.kept.file.setFile(path, stamp);
+    return loaded;
+}
+
+// entries() puts the nine texts first and the lock last, around the list and its empty end.
+qsizetype listedCount(const QList<std::pair<QString, QString>> &values)
+{
+    return values.size() - 3 * 3 - 2;
+}
+
+} // namespace
+
+Loaded load(const platform::StoreLocation &where)
+{
+    const bool fallbacks = std::any_of(where.fallbacks.cbegin(), where.fallbacks.cend(),
+                                       [](const QString &path) { return QFile::exists(path); });
+    if (where.isIniFile() && !fallbacks) {
+        if (std::optional<Loaded> loaded = loadIni(where.iniPath))
+            return std::move(*loaded);
+    }
+    return Loaded{read(*where.open()), {}};
+}
+
+std::optional<bool> saveEntries(const platform::StoreLocation &where,
                                 const QList<std::pair<QString, QString>> &values,
-                                const platform::IniWriteLimits &limits)
+                                const platform::IniWriteLimits &limits, Kept *kept)
+{
+    if (!where.isIniFile()) {
+        // The registry: no lock file to wait for, no escapes to get wrong.
+        const std::unique_ptr<QSettings> settings = where.open();
+        for (const auto &[key, value] : values)
+            settings->setValue(key, value);
+        settings->sync();
+        // A status left over from reading is no failure of this write.
+        return settings->status() != QSettings::AccessError;
+    }
+    if (!kept)
+        return platform::writeIniStrings(where.iniPath, values, limits);
+
+    // Short texts of a longer list the file holds stay, as they were read or last written.
+    const qsizetype count = listedCount(values);
+    if (!kept->file.isCurrentFor(where.iniPath))
+        kept->shortTexts.clear();
+    QList<std::pair<QString, QString>> withTail;
+    const QList<std::pair<QString, QString>> *all = &values;
+    if (kept->shortTexts.size() > count + 1) {
+        withTail = values;
+        const QString data = DataSection + QLatin1Char('/');
+        for (qsizetype n = count + 1; n < kept->shortTexts.size(); ++n)
+            withTail.append({data + shortTextKey(int(n)), kept->shortTexts.at(n)});
+        all = &withTail;
+    }
+    const std::optional<bool> written =
+        platform::writeIniStrings(where.iniPath, *all, limits, &kept->file);
+    if (written && *written) {
+        QStringList list;
+        list.reserve(std::max(count + 1, kept->shortTexts.size()));
+        for (qsizetype n = 0; n <= count; ++n)
+            list.append(values.at(3 * 3 + n).second);
+        for (qsizetype n = count + 1; n < kept->shortTexts.size(); ++n)
+            list.append(kept->shortTexts.at(n));
+        kept->shortTexts = std::move(list);
+    }
+    return written;
+}
+
+bool save(const platform::StoreLocation &where, const NotebookTexts &texts)
+{
+    return saveEntries(where, entries(texts)).value_or(false);
+}
+
+bool save(QSettings &settings, const NotebookTexts &texts)
 {
     bool iniFile = settings.format() == QSettings::IniFormat;
 #ifndef Q_OS_WIN
     iniFile = iniFile || settings.format() == QSettings::NativeFormat;
 #endif
     if (iniFile)
-        return platform::writeIniStrings(settings, values, limits);
-    // The registry: no lock file to wait for, no escapes to get wrong.
-    for (const auto &[key, value] : values)
-        settings.setValue(key, value);
-    settings.sync();
-    // A status left over from reading is no failure of this write.
-    return settings.status() != QSettings::AccessError;
-}
-
-bool save(QSettings &settings, const NotebookTexts &texts)
-{
-    return saveEntries(settings, entries(texts)).value_or(false);
+        return platform::writeIniStrings(settings.fileName(), entries(texts)).value_or(false);
+    return saveEntries(platform::StoreLocation{}, entries(texts)).value_or(false);
 }
 
 } // namespace store

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/IniWriter.h"
+#include "platform/UserStore.h"
 
 #include <QString>
 #include <QStringList>
@@ -43,6 +44,25 @@ QString shortTextKey(int index); // "tanbun0", "tanbun1", ...
 // "lock" means locked.
 NotebookTexts read(QSettings &settings);
 
+// What one reading of the store leaves for the writes after it, so that they need not read the
+// file again: the lines of the keys the program does not write, and the short texts as the file
+// holds them (those of a longer list stay when a shorter one is written).
+struct Kept
+{
+    platform::IniKept file;
+    QStringList shortTexts; // "tanbun0" on; the file's later ones are among `file`'s lines
+};
+
+struct Loaded
+{
+    NotebookTexts texts;
+    Kept kept;
+};
+
+// Reads the store as read() does. An INI file is read once, by the program's own reader,
+// unless it holds something only QSettings reads the same way.
+Loaded load(const platform::StoreLocation &where);
+
 // Every value to store, with its key ("Data/str1", ...): bodies finished, the rest as typed, the
 // short texts followed by one empty value.
 QList<std::pair<QString, QString>> entries(const NotebookTexts &texts);
@@ -53,13 +73,16 @@ void write(QSettings &settings, const NotebookTexts &texts);
 
 // Writes these values (as entries() gives them) to the store and tells whether the file was
 // written, or nullopt when the limits' stop called the write off. An INI file is written in one
-// pass, waiting for its lock file no longer than the limits allow; other stores (the registry)
-// go through QSettings.
-std::optional<bool> saveEntries(QSettings &settings,
+// pass, waiting for its lock file no longer than the limits allow, with the other keys' lines
+// from `kept` while nobody else wrote the file since (and `kept` follows the write); other
+// stores (the registry) go through QSettings.
+std::optional<bool> saveEntries(const platform::StoreLocation &where,
                                 const QList<std::pair<QString, QString>> &values,
-                                const platform::IniWriteLimits &limits = {});
+                                const platform::IniWriteLimits &limits = {}, Kept *kept = nullptr);
 
 // Writes every value to the store now and tells whether it worked.
+bool save(const platform::StoreLocation &where, const NotebookTexts &texts);
+// The same for the store behind a QSettings object.
 bool save(QSettings &settings, const NotebookTexts &texts);
 
 } // namespace store

@@ -32,6 +32,7 @@
 #include <QTimer>
 
 #include <cstdio>
+#include <utility>
 
 namespace {
 
@@ -226,6 +227,7 @@ void Tesserin::connectAutosave()
 {
     m_autosave = new Autosave(
         m_openStore, [this] { return currentTexts(); }, this);
+    m_autosave->keep(std::exchange(m_kept, {}));
     for (QLineEdit *box : {Info[0], Info[1], Info[2], Doc0})
         connect(box, &QLineEdit::textChanged, m_autosave, &Autosave::changed);
     connect(Doc1, &QPlainTextEdit::textChanged, m_autosave, &Autosave::changed);
@@ -268,8 +270,9 @@ void Tesserin::Form_Load()
 
 void Tesserin::LoadSettings()
 {
-    const std::unique_ptr<QSettings> settings = m_openStore();
-    NotebookTexts texts = store::read(*settings);
+    store::Loaded loaded = store::load(m_openStore());
+    NotebookTexts &texts = loaded.texts;
+    m_kept = std::move(loaded.kept);
     SlotBody = texts.SlotBody;
     SlotTitle = texts.SlotTitle;
     for (int i = 0; i < 3; ++i)

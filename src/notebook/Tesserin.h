@@ -2,6 +2,7 @@
 #pragma once
 
 #include "mini/frmMini.h"
+#include "notebook/NotebookStore.h"
 #include "platform/UserStore.h"
 
 #include <QMainWindow>
@@ -111,6 +112,7 @@ private:
     int m_shownRevision = -1;
 
     platform::StoreFactory m_openStore;
+    store::Kept m_kept; // from LoadSettings until the saves take it
     QButtonGroup *m_slotGroup = nullptr;
     QPointer<frmMini> m_mini;
     Autosave *m_autosave = nullptr;

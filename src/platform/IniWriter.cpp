@@ -51,30 +51,6 @@ std::optional<std::pair<QByteArray, QByteArray>> splitKey(const QString &key)
     return std::pair{'[' + section.toLatin1() + ']', name.toLatin1()};
 }
 
-bool isHexDigit(char c)
-{
-    return (c >= '0' && c <= '9') || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-}
-
-QString withoutLoneSurrogates(const QString &text)
-{
-    QString out;
-    const qsizetype n = text.size();
-    for (qsizetype i = 0; i < n; ++i) {
-        const QChar c = text.at(i);
-        if (!c.isSurrogate())
-            continue;
-        if (c.isHighSurrogate() && i + 1 < n && text.at(i + 1).isLowSurrogate()) {
-            ++i;
-            continue;
-        }
-        if (out.isNull())
-            out = text;
-        out[i] = QChar::ReplacementCharacter;
-    }
-    return out.isNull() ? text : out;
-}
-
 using Sections = QMap<QByteArray, QList<QByteArray>>;
 
 // The lines QSettings writes for these values, by section line. Used only for what this writer
@@ -96,6 +72,9 @@ bool addQtLines(const QList<std::pair<QString, QVariant>> &values, Sections &sec
             return false;
     }
     QFile file(path);
+    // No file: none of the values was one QSettings can write (an empty key).
+    if (!file.exists())
+        return true;
     if (!file.open(QIODevice::ReadOnly))
         return false;
     QByteArray section;
@@ -106,95 +85,6 @@ bool addQtLines(const QList<std::pair<QString, QVariant>> &values, Sections &sec
             section = line;
         else
             sections[section].append(line);
-    }
-    return true;
-}
-
-bool isPlainKeyBytes(QByteArrayView part)
-{
-    if (part.isEmpty())
-        return false;
-    for (char c : part) {
-        const bool ok = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') ||
-                        (c >= '0' && c <= '9') || c == '-' || c == '.' || c == '_' || c == '~';
-        if (!ok)
-            return false;
-    }
-    return true;
-}
-
-// Whether Qt's reader ends this line's value where the line ends. A backslash before the line
-// end continues the value, a quote left open carries it over the line end (and would swallow
-// the line written after it), and a lone carriage return is a line end of its own.
-bool endsAtLineEnd(QByteArrayView line)
-{
-    if (line.contains('\r'))
-        return false;
-    bool inQuotes = false;
-    for (qsizetype i = 0; i < line.size(); ++i) {
-        const char c = line[i];
-        if (c == '\\') {
-            if (++i == line.size())
-                return false;
-        } else if (c == '"') {
-            inQuotes = !inQuotes;
-        } else if (c == ';' && !inQuotes) {
-            return true; // the rest of the line is a comment
-        }
-    }
-    return !inQuotes;
-}
-
-// The lines of keys not in `ours`, by section line, straight from the file's bytes. False for
-// anything but plain sections and keys, one line per value and each key once: such a file is
-// left to QSettings. A missing file has no foreign keys.
-bool copyForeignLines(const QString &path, const QHash<QString, bool> &ours, Sections &sections)
-{
-    QFile file(path);
-    if (!file.exists())
-        return true;
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    const QByteArray bytes = file.readAll();
-    QByteArray section;
-    QSet<QString> seen;
-    qsizetype start = 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        if (end < 0)
-            end = bytes.size();
-        QByteArrayView line(bytes.constData() + start, end - start);
-        start = end + 1;
-        if (line.endsWith('\r'))
-            line.chop(1);
-        if (line.isEmpty())
-            continue;
-        if (line.front() == '[') {
-            if (!line.endsWith(']'))
-                return false;
-            const QByteArrayView name = line.sliced(1, line.size() - 2);
-            if (!isPlainKeyBytes(name) || name.compare("General", Qt::CaseInsensitive) == 0)
-                return false;
-            section = line.toByteArray();
-            continue;
-        }
-        // A comment, or a line an editor may have meant as one, is left to Qt.
-        if (line.front() == ';' || line.front() == '#' || section.isEmpty() || !endsAtLineEnd(line))
-            return false;
-        const qsizetype equals = line.indexOf('=');
-        if (equals <= 0)
-            return false;
-        const QByteArrayView key = line.first(equals);
-        if (!isPlainKeyBytes(key))
-            return false;
-        const QString name = QString::fromLatin1(section.mid(1, section.size() - 2)) +
-                             QLatin1Char('/') + QString::fromLatin1(key);
-        if (ours.contains(name))
-            continue;
-        if (seen.contains(name))
-            return false;
-        seen.insert(name);
-        sections[section].append(line.toByteArray());
     }
     return true;
 }
@@ -233,130 +123,310 @@ std::optional<bool> takeLock(QLockFile &lock, const QString &path, const IniWrit
     }
 }
 
-} // namespace
-
-QByteArray iniEscapedString(const QString &value)
+// One value's bytes: the value escaped as Qt's reader undoes it, written at `p`, which has room
+// for six bytes a character and four more.
+char *writeEscaped(char *p, QStringView value)
 {
-    QString text = withoutLoneSurrogates(value);
-    if (text.startsWith(QLatin1Char('@')))
-        text.prepend(QLatin1Char('@'));
-
     bool needsQuotes = false;
-    qsizetype specials = 0;
-    for (QChar c : text) {
+    for (QChar c : value) {
         const char16_t u = c.unicode();
-        if (u == ';' || u == ',' || u == '=')
+        if (u == ';' || u == ',' || u == '=') {
             needsQuotes = true;
-        if (u < 0x20 || u == '"' || u == '\\' || u == 0xfeff)
-            ++specials;
+            break;
+        }
     }
-
-    const QByteArray utf8 = text.toUtf8();
-    QByteArray out;
-    out.reserve(utf8.size() + specials * 5 + 2);
-    // Copy the runs between escapes whole; most of a body needs none.
-    const char *run = utf8.constData();
-    const char *const end = run + utf8.size();
+    if (!value.isEmpty() && (value.front() == u' ' || value.back() == u' '))
+        needsQuotes = true;
+    static constexpr char Hex[] = "0123456789abcdef";
+    const auto hexEscape = [&](char16_t u) {
+        *p++ = '\\';
+        *p++ = 'x';
+        bool any = false;
+        for (int shift = 12; shift >= 0; shift -= 4) {
+            const int digit = (u >> shift) & 0xf;
+            if (digit || any || shift == 0) {
+                *p++ = Hex[digit];
+                any = true;
+            }
+        }
+    };
+    if (needsQuotes)
+        *p++ = '"';
+    if (!value.isEmpty() && value.front() == u'@')
+        *p++ = '@'; // Qt's reader takes one '@' away
     // Qt's reader takes hex digits greedily, so a digit after a "\x" escape is escaped as well.
     bool afterHex = false;
-    for (const char *p = run; p != end; ++p) {
-        const auto c = static_cast<unsigned char>(*p);
-        if (!afterHex && c >= 0x20 && c != '"' && c != '\\' && c != 0xef)
-            continue; // nearly every byte of a body
-        QByteArray escape;
-        int length = 1;
-        if (afterHex && isHexDigit(*p)) {
-            escape = "\\x" + QByteArray::number(c, 16);
-        } else if (c == '\t') {
-            escape = "\\t";
-        } else if (c == '\r') {
-            escape = "\\r";
-        } else if (c == '\n') {
-            escape = "\\n";
-        } else if (c == '"') {
-            escape = "\\\"";
-        } else if (c == '\\') {
-            escape = "\\\\";
-        } else if (c < 0x20) {
-            escape = "\\x" + QByteArray::number(c, 16);
-        } else if (c == 0xef && end - p >= 3 && static_cast<unsigned char>(p[1]) == 0xbb &&
-                   static_cast<unsigned char>(p[2]) == 0xbf) {
-            // Qt's reader drops a raw U+FEFF at the start of a value.
-            escape = "\\xfeff";
-            length = 3;
-        } else {
+    const qsizetype n = value.size();
+    const char16_t *s = value.utf16();
+    for (qsizetype i = 0; i < n; ++i) {
+        const char16_t u = s[i];
+        if (u >= 0x20 && u < 0x80 && u != '"' && u != '\\') {
+            if (afterHex &&
+                ((u >= '0' && u <= '9') || (u >= 'a' && u <= 'f') || (u >= 'A' && u <= 'F'))) {
+                hexEscape(u);
+                continue;
+            }
             afterHex = false;
+            *p++ = char(u);
             continue;
         }
-        afterHex = escape.startsWith("\\x");
-        out.append(run, p - run);
-        out.append(escape);
-        p += length - 1;
-        run = p + 1;
+        afterHex = false;
+        switch (u) {
+        case '\t':
+            *p++ = '\\';
+            *p++ = 't';
+            continue;
+        case '\r':
+            *p++ = '\\';
+            *p++ = 'r';
+            continue;
+        case '\n':
+            *p++ = '\\';
+            *p++ = 'n';
+            continue;
+        case '"':
+            *p++ = '\\';
+            *p++ = '"';
+            continue;
+        case '\\':
+            *p++ = '\\';
+            *p++ = '\\';
+            continue;
+        case 0xfeff: // Qt's reader drops a raw U+FEFF at the start of a value
+            hexEscape(u);
+            afterHex = true;
+            continue;
+        default:
+            break;
+        }
+        if (u < 0x20) {
+            hexEscape(u);
+            afterHex = true;
+        } else if (u < 0x800) {
+            *p++ = char(0xc0 | u >> 6);
+            *p++ = char(0x80 | (u & 0x3f));
+        } else if (QChar::isHighSurrogate(u) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+            const char32_t c = QChar::surrogateToUcs4(u, s[++i]);
+            *p++ = char(0xf0 | c >> 18);
+            *p++ = char(0x80 | ((c >> 12) & 0x3f));
+            *p++ = char(0x80 | ((c >> 6) & 0x3f));
+            *p++ = char(0x80 | (c & 0x3f));
+        } else {
+            // UTF-8 cannot carry a lone surrogate.
+            const char16_t c = QChar::isSurrogate(u) ? char16_t(QChar::ReplacementCharacter) : u;
+            *p++ = char(0xe0 | c >> 12);
+            *p++ = char(0x80 | ((c >> 6) & 0x3f));
+            *p++ = char(0x80 | (c & 0x3f));
+        }
     }
-    out.append(run, end - run);
-    if (needsQuotes || out.startsWith(' ') || out.endsWith(' ')) {
-        out.prepend('"');
-        out.append('"');
+    if (needsQuotes)
+        *p++ = '"';
+    return p;
+}
+
+// After "\\" and CR, an LF would be taken as part of the escaped line end.
+char lineEnd(const QByteArray &line)
+{
+    return line.endsWith('\r') ? '\r' : '\n';
+}
+
+// Whether a key is among the values written, asked for the few lines kept from the file.
+class OwnKeys
+{
+public:
+    explicit OwnKeys(const QList<std::pair<QString, QString>> &values) : m_values(values) {}
+    bool contains(const QString &key)
+    {
+        if (++m_asked < 16) {
+            return std::any_of(m_values.cbegin(), m_values.cend(),
+                               [&](const auto &v) { return v.first == key; });
+        }
+        if (m_set.isEmpty()) {
+            m_set.reserve(m_values.size());
+            for (const auto &v : m_values)
+                m_set.insert(v.first);
+        }
+        return m_set.contains(key);
     }
+
+private:
+    const QList<std::pair<QString, QString>> &m_values;
+    QSet<QString> m_set;
+    int m_asked = 0;
+};
+
+// The lines of the file's keys not among the values, as the reader finds them. False for a
+// file the reader does not follow. A missing file has no such lines.
+bool readOtherLines(const QString &path, OwnKeys &ours, IniKept &kept)
+{
+    QFile file(path);
+    if (!file.exists())
+        return true;
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    const QByteArray bytes = file.readAll();
+    bool added = true;
+    bool selfContained = true;
+    const bool followed = scanIni(
+        bytes,
+        [&](const IniEntry &entry) {
+            if (!ours.contains(entry.key))
+                added = kept.add(entry) && added;
+        },
+        &selfContained);
+    kept.seal();
+    return followed && added && selfContained;
+}
+
+// A group of lines under one section line; `known` is false when only QSettings knows which
+// section that is.
+struct Group
+{
+    QString section;
+    bool known = true;
+    QByteArray header;
+    QByteArray lines;
+};
+
+// The other keys through QSettings, for a file the reader does not follow.
+bool otherLinesThroughQt(const QString &path, OwnKeys &ours, QList<Group> &groups)
+{
+    Sections sections;
+    QList<std::pair<QString, QVariant>> leftToQt;
+    QSettings settings(path, QSettings::IniFormat);
+    const QStringList existing = settings.allKeys();
+    for (const QString &key : existing) {
+        if (ours.contains(key))
+            continue;
+        const QVariant v = settings.value(key);
+        const auto parts = splitKey(key);
+        if (parts && v.typeId() == QMetaType::QString)
+            sections[parts->first].append(parts->second + '=' + iniEscapedString(v.toString()));
+        else
+            leftToQt.append({key, v});
+    }
+    if (!addQtLines(leftToQt, sections))
+        return false;
+    for (auto it = sections.cbegin(); it != sections.cend(); ++it)
+        groups.append(Group{QString(), false, it.key(), it.value().join('\n') + '\n'});
+    return true;
+}
+
+} // namespace
+
+void appendIniEscaped(QByteArray &out, QStringView value)
+{
+    const qsizetype at = out.size();
+    out.resize(at + value.size() * 6 + 4);
+    char *const base = out.data();
+    out.truncate(writeEscaped(base + at, value) - base);
+}
+
+QByteArray iniEscapedString(QStringView value)
+{
+    QByteArray out;
+    appendIniEscaped(out, value);
     return out;
 }
 
-std::optional<bool> writeIniStrings(QSettings &settings,
+std::optional<bool> writeIniStrings(const QString &path,
                                     const QList<std::pair<QString, QString>> &values,
-                                    const IniWriteLimits &limits)
+                                    const IniWriteLimits &limits, IniKept *kept)
 {
-    // Every line of the file, grouped by section line in the file's order.
-    Sections sections;
-    QHash<QString, bool> ours;
-    ours.reserve(values.size());
-    for (const auto &[key, value] : values)
-        ours.insert(key, true);
-
+    OwnKeys ours(values);
     // Keys this program does not write (leftovers of a longer list, a hand-added key) stay.
-    // Their lines are copied as they stand; only a file this scan cannot follow goes through
-    // QSettings, whose reading unescapes every value of a big store.
-    if (!copyForeignLines(settings.fileName(), ours, sections)) {
-        sections.clear();
-        QList<std::pair<QString, QVariant>> leftToQt;
-        const QStringList existing = settings.allKeys();
-        for (const QString &key : existing) {
-            if (ours.contains(key))
-                continue;
-            const QVariant v = settings.value(key);
-            const auto parts = splitKey(key);
-            if (parts && v.typeId() == QMetaType::QString)
-                sections[parts->first].append(parts->second + '=' + iniEscapedString(v.toString()));
-            else
-                leftToQt.append({key, v});
+    // Their lines come from the last reading of the file while nobody has written it since,
+    // as they stand; only a file the reader cannot follow goes through QSettings, whose reading
+    // unescapes every value of a big store.
+    IniKept fresh;
+    const IniKept *other = nullptr;
+    QList<Group> groups;
+    if (kept && kept->isCurrentFor(path))
+        other = kept;
+    else if (readOtherLines(path, ours, fresh))
+        other = &fresh;
+    // QSettings looks a key up only in the last section whose name sorts at or before it: a
+    // kept section such as "[Data\\x]" would hide the values' own section from some keys.
+    // QSettings itself spells such keys under their first part.
+    if (other && !other->isEmpty()) {
+        QList<QStringView> own;
+        for (const auto &[key, value] : values) {
+            const qsizetype slash = key.indexOf(QLatin1Char('/'));
+            if (slash >= 0 && (own.isEmpty() || own.last() != QStringView(key).first(slash + 1)))
+                own.append(QStringView(key).first(slash + 1));
         }
-        if (!addQtLines(leftToQt, sections))
-            return false;
+        for (const IniKept::Group &g : other->groups()) {
+            if (std::any_of(own.cbegin(), own.cend(), [&](QStringView section) {
+                    return g.section.size() > section.size() && g.section.startsWith(section);
+                }))
+                other = nullptr;
+        }
     }
-    for (const auto &[key, value] : values) {
-        const auto parts = splitKey(key);
-        if (!parts)
+    if (!other && !otherLinesThroughQt(path, ours, groups))
+        return false;
+    IniKept written; // what stays of the other lines, for the next write
+    if (other) {
+        for (const IniKept::Group &g : other->groups()) {
+            Group group{g.section, true, g.header, {}};
+            // The lines of a key written now give way to it.
+            scanIni(g.header + lineEnd(g.header) + g.lines, [&](const IniEntry &entry) {
+                if (!ours.contains(entry.key) && written.add(entry))
+                    IniKept::appendLine(group.lines, entry);
+            });
+            groups.append(group);
+        }
+        written.seal();
+    }
+
+    // Each value goes under the group of its section, after the other lines there.
+    QList<qsizetype> groupOf(values.size());
+    QList<QByteArray> latin1Names(values.size());
+    qsizetype estimate = 0;
+    for (const Group &g : std::as_const(groups))
+        estimate += g.header.size() + g.lines.size() + 2;
+    qsizetype last = -1;
+    for (qsizetype i = 0; i < values.size(); ++i) {
+        const QString &key = values[i].first;
+        const qsizetype slash = key.indexOf(QLatin1Char('/'));
+        const QStringView section = slash < 0 ? QStringView() : QStringView(key).first(slash + 1);
+        const QStringView name = QStringView(key).sliced(slash + 1);
+        if (!isPlainKeyPart(name) ||
+            (slash >= 0 && (!isPlainKeyPart(section.chopped(1)) ||
+                            section.chopped(1).compare(u"General", Qt::CaseInsensitive) == 0)))
             return false; // the program's own keys are all plain
-        sections[parts->first].append(parts->second + '=' + iniEscapedString(value));
+        if (last < 0 || groups[last].section != section) {
+            last = std::find_if(groups.cbegin(), groups.cend(),
+                                [&](const Group &g) { return g.known && g.section == section; }) -
+                   groups.cbegin();
+            if (last == groups.size()) {
+                const QByteArray header =
+                    slash < 0 ? QByteArray("[General]") : '[' + section.chopped(1).toLatin1() + ']';
+                groups.append(Group{section.toString(), true, header, {}});
+            }
+        }
+        groupOf[i] = last;
+        latin1Names[i] = name.toLatin1();
+        estimate += key.size() + values[i].second.size() * 3 + 8;
     }
 
     QByteArray file;
-    qsizetype size = 0;
-    for (const auto &lines : std::as_const(sections))
-        for (const QByteArray &line : lines)
-            size += line.size() + 1;
-    file.reserve(size + sections.size() * 32);
-    for (auto it = sections.cbegin(); it != sections.cend(); ++it) {
+    file.reserve(estimate);
+    for (qsizetype g = 0; g < groups.size(); ++g) {
         if (!file.isEmpty())
             file += '\n';
-        file += it.key() + '\n';
-        for (const QByteArray &line : it.value()) {
-            file += line;
+        file += groups[g].header;
+        file += lineEnd(groups[g].header);
+        file += groups[g].lines;
+        for (qsizetype i = 0; i < values.size(); ++i) {
+            if (groupOf[i] != g)
+                continue;
+            file += latin1Names[i];
+            file += '=';
+            appendIniEscaped(file, values[i].second);
             file += '\n';
         }
     }
 
-    const QString path = settings.fileName();
     // The drafts, the mail address and the URL are nobody else's.
     if (!makePrivateFolder(QFileInfo(path).absolutePath()))
         return false;
@@ -378,7 +448,17 @@ std::optional<bool> writeIniStrings(QSettings &settings,
         out.cancelWriting();
         return std::nullopt;
     }
-    return out.commit();
+    if (!out.commit())
+        return false;
+    if (kept) {
+        if (other) {
+            *kept = std::move(written);
+            kept->setFile(path, FileStamp::of(path));
+        } else {
+            kept->invalidate();
+        }
+    }
+    return true;
 }
 
 } // namespace platform

@@ -3,12 +3,40 @@
 
 #include "platform/AppName.h"
 
+#include <QLibraryInfo>
+#include <QStandardPaths>
+
 namespace platform {
 
-std::unique_ptr<QSettings> openUserStore()
+namespace {
+std::unique_ptr<QSettings> nativeStore()
 {
     return std::make_unique<QSettings>(QSettings::NativeFormat, QSettings::UserScope, AppName,
                                        AppName);
+}
+} // namespace
+
+std::unique_ptr<QSettings> StoreLocation::open() const
+{
+    if (!isIniFile() || !fallbacks.isEmpty())
+        return nativeStore();
+    return std::make_unique<QSettings>(iniPath, QSettings::IniFormat);
+}
+
+StoreLocation openUserStore()
+{
+#ifdef Q_OS_WIN
+    return {};
+#else
+    // The names QSettings gives the native store here: the application's file and the
+    // organisation's, per user and system-wide.
+    const QString user = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation);
+    const QString system = QLibraryInfo::path(QLibraryInfo::SettingsPath);
+    const QString app =
+        QLatin1Char('/') + AppName + QLatin1Char('/') + AppName + QStringLiteral(".conf");
+    const QString org = QLatin1Char('/') + AppName + QStringLiteral(".conf");
+    return {user + app, {user + org, system + app, system + org}};
+#endif
 }
 
 } // namespace platform

@@ -2,17 +2,31 @@
 #pragma once
 
 #include <QSettings>
+#include <QStringList>
 
 #include <functional>
 #include <memory>
 
 namespace platform {
 
-// Opens the per-user settings store: an INI file under the user's config folder on Linux
-// (XDG_CONFIG_HOME moves it), the registry on Windows.
-std::unique_ptr<QSettings> openUserStore();
+// Where a settings store lives, found without reading it: an INI file, or the registry.
+struct StoreLocation
+{
+    QString iniPath; // empty for the registry
+    // Files QSettings consults for a key the store lacks (the per-user store on Linux has
+    // system-wide ones); while one exists, reading goes through QSettings.
+    QStringList fallbacks;
 
-// How the main window gets a store; tests hand it one on a temporary file.
-using StoreFactory = std::function<std::unique_ptr<QSettings>()>;
+    bool isIniFile() const { return !iniPath.isEmpty(); }
+    // The store as QSettings reads it.
+    std::unique_ptr<QSettings> open() const;
+};
+
+// The per-user settings store: an INI file under the user's config folder on Linux
+// (XDG_CONFIG_HOME moves it), the registry on Windows.
+StoreLocation openUserStore();
+
+// How the main window finds its store; tests hand it one on a temporary file.
+using StoreFactory = std::function<StoreLocation()>;
 
 } // namespace platform

@@ -39,7 +39,7 @@ bool TempStore::has(const QString &key) const
 
 platform::StoreFactory iniStore(const QString &path)
 {
-    return [path] { return std::make_unique<QSettings>(path, QSettings::IniFormat); };
+    return [path] { return platform::StoreLocation{path, {}}; };
 }
 
 QString stored(const QString &iniPath, const QString &key)
