@@ -153,9 +153,10 @@ void BM_CloseWindow(benchmark::State &state)
 }
 BENCHMARK(BM_CloseWindow)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-// One slot switch: the shown texts into the arrays, the next slot's texts into the boxes. The
-// body was not edited since the last switch.
-void BM_SlotSwitch(benchmark::State &state)
+// Slot switches on the window of the heavy store; with `typeFirst`, a keystroke in the shown
+// body before each (outside the measured time), so the body is read back out of the box (an
+// untouched body is not).
+void slotSwitches(benchmark::State &state, bool typeFirst)
 {
     const QString path = heavyStore(static_cast<int>(state.range(0)));
     Tesserin w(factoryFor(path));
@@ -163,30 +164,28 @@ void BM_SlotSwitch(benchmark::State &state)
     QApplication::processEvents();
     int next = 1;
     for (auto _ : state) {
+        if (typeFirst) {
+            state.PauseTiming();
+            w.Doc1->insertPlainText(QStringLiteral("x"));
+            state.ResumeTiming();
+        }
         w.DocSelect[next]->click();
         next = (next + 1) % 3;
     }
     w.hide();
 }
+
+// One slot switch: the shown texts into the arrays, the next slot's texts into the boxes.
+void BM_SlotSwitch(benchmark::State &state)
+{
+    slotSwitches(state, false);
+}
 BENCHMARK(BM_SlotSwitch)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
-// The same switch after a keystroke in the shown body, so the body is read back out of the box
-// (an untouched body is not). The keystroke is outside the measured time.
+// The same switch after the body was edited.
 void BM_SlotSwitchEdited(benchmark::State &state)
 {
-    const QString path = heavyStore(static_cast<int>(state.range(0)));
-    Tesserin w(factoryFor(path));
-    w.show();
-    QApplication::processEvents();
-    int next = 1;
-    for (auto _ : state) {
-        state.PauseTiming();
-        w.Doc1->insertPlainText(QStringLiteral("x"));
-        state.ResumeTiming();
-        w.DocSelect[next]->click();
-        next = (next + 1) % 3;
-    }
-    w.hide();
+    slotSwitches(state, true);
 }
 BENCHMARK(BM_SlotSwitchEdited)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 

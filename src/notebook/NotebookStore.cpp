@@ -180,13 +180,11 @@ std::optional<Loaded> loadIni(const QString &path)
         &selfContained, &sectionNames);
     if (!followed || !sameSection)
         return std::nullopt;
-    // QSettings looks a key up only in the last section whose name sorts at or before it, so
-    // a section such as "[Data\\x]" hides "[Data]" from some keys, depending on which were
-    // looked up first; a key of the program's under another section is found only sometimes.
+    // A section that hides the program's own, or a key of the program's under another
+    // section, would be found by QSettings only sometimes.
     const QString setting = SettingSection + QLatin1Char('/');
     for (const QString &name : std::as_const(sectionNames)) {
-        if ((name.startsWith(data) && name != data) ||
-            (name.startsWith(setting) && name != setting))
+        if (platform::hidesSection(name, data) || platform::hidesSection(name, setting))
             return std::nullopt;
     }
     const auto ownSection = [&](const Found &found, const QString &section) {
@@ -244,6 +242,16 @@ std::optional<Loaded> loadIni(const QString &path)
     return loaded;
 }
 
+// The registry: no lock file to wait for, no escapes to get wrong.
+bool saveThroughQSettings(QSettings &settings, const QList<std::pair<QString, QString>> &values)
+{
+    for (const auto &[key, value] : values)
+        settings.setValue(key, value);
+    settings.sync();
+    // A status left over from reading is no failure of this write.
+    return settings.status() != QSettings::AccessError;
+}
+
 // entries() puts the nine texts first and the lock last, around the list and its empty end.
 qsizetype listedCount(const QList<std::pair<QString, QString>> &values)
 {
@@ -267,15 +275,8 @@ std::optional<bool> saveEntries(const platform::StoreLocation &where,
                                 const QList<std::pair<QString, QString>> &values,
                                 const platform::IniWriteLimits &limits, Kept *kept)
 {
-    if (!where.isIniFile()) {
-        // The registry: no lock file to wait for, no escapes to get wrong.
-        const std::unique_ptr<QSettings> settings = where.open();
-        for (const auto &[key, value] : values)
-            settings->setValue(key, value);
-        settings->sync();
-        // A status left over from reading is no failure of this write.
-        return settings->status() != QSettings::AccessError;
-    }
+    if (!where.isIniFile())
+        return saveThroughQSettings(*where.open(), values);
     if (!kept)
         return platform::writeIniStrings(where.iniPath, values, limits);
 
@@ -319,7 +320,7 @@ bool save(QSettings &settings, const NotebookTexts &texts)
 #endif
     if (iniFile)
         return platform::writeIniStrings(settings.fileName(), entries(texts)).value_or(false);
-    return saveEntries(platform::StoreLocation{}, entries(texts)).value_or(false);
+    return saveThroughQSettings(settings, entries(texts));
 }
 
 } // namespace store

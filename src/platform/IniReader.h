@@ -34,6 +34,14 @@ struct IniEntry
 bool scanIni(QByteArrayView bytes, const std::function<void(const IniEntry &)> &visit,
              bool *selfContained = nullptr, QStringList *sections = nullptr);
 
+// QSettings looks a key up only in the last section whose name sorts at or before it, so a
+// section such as "[Data\\x]" ("Data/x/") hides "Data/" from some keys, depending on which
+// were looked up first. Whether `section` would hide `own` (both named as IniEntry::section).
+inline bool hidesSection(QStringView section, QStringView own)
+{
+    return section.size() > own.size() && section.startsWith(own);
+}
+
 // A value as QSettings::value() gives it, for a plain string. nullopt for a list (a comma
 // outside quotes) or a typed value ("@Variant(...)" and the like), which are left to Qt.
 std::optional<QString> iniUnescapedString(QByteArrayView value);

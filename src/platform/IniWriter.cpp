@@ -345,9 +345,8 @@ std::optional<bool> writeIniStrings(const QString &path,
         other = kept;
     else if (readOtherLines(path, ours, fresh))
         other = &fresh;
-    // QSettings looks a key up only in the last section whose name sorts at or before it: a
-    // kept section such as "[Data\\x]" would hide the values' own section from some keys.
-    // QSettings itself spells such keys under their first part.
+    // A kept section that hides the values' own goes through QSettings, which spells such keys
+    // under their first part.
     if (other && !other->isEmpty()) {
         QList<QStringView> own;
         for (const auto &[key, value] : values) {
@@ -356,9 +355,8 @@ std::optional<bool> writeIniStrings(const QString &path,
                 own.append(QStringView(key).first(slash + 1));
         }
         for (const IniKept::Group &g : other->groups()) {
-            if (std::any_of(own.cbegin(), own.cend(), [&](QStringView section) {
-                    return g.section.size() > section.size() && g.section.startsWith(section);
-                }))
+            if (std::any_of(own.cbegin(), own.cend(),
+                            [&](QStringView section) { return hidesSection(g.section, section); }))
                 other = nullptr;
         }
     }
