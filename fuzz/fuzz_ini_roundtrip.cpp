@@ -157,8 +157,8 @@ void checkFile(QByteArrayView bytes, const QString &path, const QString &check)
     const QList<std::pair<QString, QString>> ours{{QStringLiteral("Data/str1"), "new"},
                                                   {QStringLiteral("t"), "top"}};
     platform::IniKept kept;
-    std::optional<bool> written = platform::writeIniStrings(path, ours, {}, &kept);
-    if (!written || !*written)
+    platform::WriteOutcome written = platform::writeIniStrings(path, ours, {}, &kept);
+    if (!written.written())
         fail("could not write", QString(), QVariant(), QVariant(), path);
     // A file the reader does not follow goes through QSettings, which spells some values it
     // reads (a list of typed items) otherwise than the file did: that path is checked with
@@ -166,7 +166,7 @@ void checkFile(QByteArrayView bytes, const QString &path, const QString &check)
     const bool throughQt = !kept.isCurrentFor(path);
     // Once more from what was kept, as the close after a background save does.
     written = platform::writeIniStrings(path, ours, {}, &kept);
-    if (!written || !*written)
+    if (!written.written())
         fail("could not write again", QString(), QVariant(), QVariant(), path);
     QFile::rename(path, check);
     const QSettings after(check, QSettings::IniFormat);
@@ -241,21 +241,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // that is what it was given.
     QList<std::pair<QString, QVariant>> foreign;
     const QByteArray old = fileBytes(path);
-    std::optional<bool> written;
+    platform::WriteOutcome written;
     {
         const QSettings settings(path, QSettings::IniFormat);
         for (qsizetype i = 0; i < foreignCount; ++i)
             foreign.append({foreignKeys[i], settings.value(foreignKeys[i])});
         written = platform::writeIniStrings(path, ours);
     }
-    if (!written) {
+    if (written.result == platform::WriteOutcome::Result::Stopped) {
         // Not written: the file must be as it was.
         if (fileBytes(path) != old)
             fail("declined but changed the file", QString(), QVariant(), QVariant(), path);
         QFile::remove(path);
         return 0;
     }
-    if (!*written)
+    if (!written.written())
         fail("could not write", QString(), QVariant(), QVariant(), path);
 
     QFile::rename(path, check);

@@ -5,7 +5,9 @@
 
 #include "mini/frmMini.h"
 #include "notebook/Autosave.h"
+#include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
+#include "platform/IniWriter.h"
 #include "platform/widgets/BodyText.h"
 #include "platform/widgets/ShortTextBox.h"
 
@@ -19,7 +21,11 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <QMessageBox>
+
 #include <csignal>
+#include <grp.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -47,6 +53,80 @@ int crashChild(int argc, char **argv)
     return QApplication::exec();
 }
 
+// The account the unreadable-store child runs as when the tests run as root, who reads every
+// file.
+constexpr uid_t Nobody = 65534;
+
+QByteArray bytesOf(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// Any write past `bytes` into a file fails, as on a full disk, while the object lives.
+class FileSizeLimit
+{
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        ::getrlimit(RLIMIT_FSIZE, &m_old);
+        m_handler = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limit = m_old;
+        limit.rlim_cur = bytes;
+        ::setrlimit(RLIMIT_FSIZE, &limit);
+    }
+    ~FileSizeLimit()
+    {
+        ::setrlimit(RLIMIT_FSIZE, &m_old);
+        std::signal(SIGXFSZ, m_handler);
+    }
+
+private:
+    rlimit m_old = {};
+    void (*m_handler)(int) = nullptr;
+};
+
+// A start on a store the account cannot read: prints the notice, types, closes.
+int unreadableChild(int argc, char **argv)
+{
+    if (::geteuid() == 0 &&
+        (::setgroups(0, nullptr) != 0 || ::setgid(Nobody) != 0 || ::setuid(Nobody) != 0))
+        return 3;
+    QApplication app(argc, argv);
+    QApplication::setQuitOnLastWindowClosed(false);
+    QString notice;
+    const auto told = support::onModal<QMessageBox>([&](QMessageBox &box) {
+        notice = box.text();
+        box.accept();
+    });
+    Tesserin w(support::iniStore(QString::fromLocal8Bit(argv[2])));
+    w.show();
+    if (!QTest::qWaitFor([&] { return told->seen; }, 20000))
+        return 4;
+    w.Doc1->insertPlainText(QStringLiteral("typed while unreadable"));
+    w.close();
+    std::printf("%s\n", notice.toUtf8().constData());
+    return 0;
+}
+
+// Holds the store's lock file as QSettings does, adds a key of its own, lets go.
+int lockHolderChild(int argc, char **argv)
+{
+    QCoreApplication app(argc, argv);
+    const QString path = QString::fromLocal8Bit(argv[2]);
+    QLockFile lock(path + QStringLiteral(".lock"));
+    if (!lock.lock())
+        return 3;
+    std::printf("locked\n");
+    std::fflush(stdout);
+    QThread::msleep(1500);
+    QFile file(path);
+    if (!file.open(QIODevice::Append) || file.write("\n[Other]\nadded=by the other\n") < 0)
+        return 4;
+    file.close();
+    return 0;
+}
+
 } // namespace
 
 class TestStore : public QObject
@@ -64,6 +144,12 @@ private slots:
     void newFilesArePrivate();
     void typingIsSavedAfterAPause();
     void killedProcessLeavesItsTexts();
+    void fullDiskLeavesTheStoreWhole();
+    void unreadableStoreIsNeverWrittenOver_data();
+    void unreadableStoreIsNeverWrittenOver();
+    void steadyTypingIsSavedWithinTheBound();
+    void otherWritersKeepTheirChanges();
+    void byteOrderMarkStaysAtTheStart();
 
 private:
     support::TempStore m_store;
@@ -214,7 +300,7 @@ void TestStore::writesKeepOtherKeysAndLongerLists()
     const auto saveList = [&](const QStringList &list) {
         NotebookTexts t;
         t.shortTexts = list;
-        return store::saveEntries(where, store::entries(t), {}, &loaded.kept).value_or(false);
+        return store::saveEntries(where, store::entries(t), {}, &loaded.kept).written();
     };
     const auto storedList = [&] {
         QStringList all;
@@ -352,10 +438,235 @@ void TestStore::killedProcessLeavesItsTexts()
     QCOMPARE(m_store.stored("Setting/Lock"), QStringLiteral("unlock"));
 }
 
+void TestStore::fullDiskLeavesTheStoreWhole()
+{
+    const platform::StoreLocation where{m_store.path(), {}};
+    NotebookTexts old;
+    old.Info[0] = QStringLiteral("名無し");
+    old.SlotTitle[0] = QStringLiteral("題");
+    old.SlotBody[0] = QStringLiteral("old body");
+    old.shortTexts = QStringList{QStringLiteral("(^_^)")};
+    QVERIFY(store::save(where, old));
+    {
+        QSettings other(m_store.path(), QSettings::IniFormat);
+        other.setValue(QStringLiteral("Other/kept"), QStringLiteral("another program's"));
+    }
+    const QByteArray before = bytesOf(m_store.path());
+    const QStringList filesBefore = QDir(QFileInfo(m_store.path()).path()).entryList(QDir::Files);
+    NotebookTexts big = old;
+    big.SlotBody[0] = QString(210000, QLatin1Char('x'));
+
+    // Room for part of the file only: the write fails whole, with the reason.
+    {
+        const FileSizeLimit full(before.size() + 4096);
+        const platform::WriteOutcome outcome = store::saveEntries(where, store::entries(big));
+        QCOMPARE(outcome.result, platform::WriteOutcome::Result::Failed);
+        QCOMPARE(outcome.fault.kind, platform::FileFault::Kind::DiskFull);
+    }
+    QCOMPARE(bytesOf(m_store.path()), before);
+    QCOMPARE(QDir(QFileInfo(m_store.path()).path()).entryList(QDir::Files), filesBefore);
+
+    // In the window: the caption tells it, in the mini window too, until a save works again.
+    Tesserin w(m_store.factory());
+    w.autosave()->setDelay(20);
+    w.autosave()->setRetryDelay(100);
+    w.show();
+    const QString failed = QStringLiteral("Quillora - 保存できません: ディスクがいっぱいです");
+    {
+        const FileSizeLimit full(before.size() + 4096);
+        w.Doc1->insertPlainText(big.SlotBody[0]);
+        QTRY_COMPARE(w.windowTitle(), failed);
+        QTest::mouseClick(w.Command4, Qt::LeftButton);
+        QVERIFY(w.mini());
+        QCOMPARE(w.mini()->windowTitle(), failed);
+        QTest::qWait(300); // several more tries, none of them shows anything new
+        QCOMPARE(bytesOf(m_store.path()), before);
+    }
+    QTRY_COMPARE(w.mini()->windowTitle(), QStringLiteral("Quillora"));
+    QCOMPARE(w.windowTitle(), QStringLiteral("Quillora"));
+    QTRY_COMPARE(m_store.stored("Data/str1"), FinishText(widgets::bodyText(w.Doc1)));
+    QCOMPARE(m_store.stored("Other/kept"), QStringLiteral("another program's"));
+    w.mini()->close();
+    w.close();
+}
+
+void TestStore::unreadableStoreIsNeverWrittenOver_data()
+{
+    // `keeper`: where this run's texts are found, relative to the test's folder.
+    QTest::addColumn<QString>("store");
+    QTest::addColumn<QString>("keeper");
+    QTest::newRow("no read permission") << "store/Tesserin.conf"
+                                        << "store";
+    QTest::newRow("a folder in its place") << "store/Tesserin.conf"
+                                           << "store";
+    QTest::newRow("folder cannot be searched") << "store/shut/Tesserin.conf"
+                                               << "data/Tesserin";
+}
+
+void TestStore::unreadableStoreIsNeverWrittenOver()
+{
+    QFETCH(QString, store);
+    QFETCH(QString, keeper);
+    QTemporaryDir top;
+    QVERIFY(top.isValid());
+    const QString path = top.filePath(store);
+    const QByteArray texts("[Data]\nstr1=the person's draft\r\n\ninfo0=me\n[Other]\nk=v\n");
+    for (const char *folder : {"store/shut", "data", "config", "run"})
+        QVERIFY(QDir().mkpath(top.filePath(QString::fromLatin1(folder))));
+    const QByteArray row = QTest::currentDataTag();
+    if (row == "a folder in its place")
+        QVERIFY(QDir().mkpath(path));
+    else
+        writeFile(path, texts);
+    // Root reads whatever it likes: the start runs as an ordinary account then.
+    if (::geteuid() == 0) {
+        QProcess chown;
+        chown.start(QStringLiteral("chown"),
+                    {QStringLiteral("-R"), QStringLiteral("%1:%1").arg(Nobody), top.path()});
+        QVERIFY(chown.waitForFinished() && chown.exitCode() == 0);
+    }
+    QVERIFY(::chmod(QFile::encodeName(top.path()).constData(), 0755) == 0);
+    QVERIFY(::chmod(QFile::encodeName(top.filePath(QStringLiteral("run"))).constData(), 0700) == 0);
+    if (row == "no read permission")
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0200) == 0);
+    if (row == "folder cannot be searched")
+        QVERIFY(::chmod(QFile::encodeName(top.filePath(QStringLiteral("store/shut"))).constData(),
+                        0600) == 0);
+
+    QProcess child;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_DATA_HOME"), top.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), top.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), top.filePath(QStringLiteral("run")));
+    child.setProcessEnvironment(env);
+    child.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    child.start(QCoreApplication::applicationFilePath(),
+                {QStringLiteral("unreadable-child"), path});
+    QVERIFY(child.waitForFinished(60000));
+    QCOMPARE(child.exitCode(), 0);
+    const QString notice = QString::fromUtf8(child.readAllStandardOutput());
+
+    // The store is as it was; the run's texts are in a file of their own, named in the notice.
+    QVERIFY(::chmod(QFile::encodeName(top.filePath(QStringLiteral("store/shut"))).constData(),
+                    0700) == 0);
+    if (row == "a folder in its place") {
+        QVERIFY(QFileInfo(path).isDir());
+    } else {
+        QVERIFY(::chmod(QFile::encodeName(path).constData(), 0600) == 0);
+        QCOMPARE(bytesOf(path), texts);
+    }
+    const QStringList kept =
+        QDir(top.filePath(keeper))
+            .entryList({QStringLiteral("Tesserin.conf.unread-*")}, QDir::Files);
+    QCOMPARE(kept.size(), 1);
+    const QString keeperPath = top.filePath(keeper + QLatin1Char('/') + kept.first());
+    QCOMPARE(support::stored(keeperPath, QStringLiteral("Data/str1")),
+             QStringLiteral("typed while unreadable\r\n"));
+    QCOMPARE(modeOf(keeperPath), 0600u);
+    QVERIFY2(notice.contains(QStringLiteral("読めませんでした")) && notice.contains(path) &&
+                 notice.contains(keeperPath),
+             qPrintable(notice));
+}
+
+void TestStore::steadyTypingIsSavedWithinTheBound()
+{
+    Tesserin w(m_store.factory());
+    // One key every 100 ms never leaves the 400 ms pause; the longest wait saves anyway.
+    w.autosave()->setDelay(400);
+    w.autosave()->setLongestWait(800);
+    w.show();
+    QString typed;
+    int savesSeen = 0;
+    QString lastSeen;
+    for (int i = 0; i < 40; ++i) {
+        const QChar c(u'a' + i % 26);
+        QTest::keyClick(w.Doc1, c.toLatin1());
+        typed += c;
+        QTest::qWait(100);
+        const QString now = m_store.stored("Data/str1");
+        if (!now.isEmpty() && now != lastSeen) {
+            ++savesSeen;
+            lastSeen = now;
+            QVERIFY2(typed.startsWith(now.chopped(2)), qPrintable(now));
+        }
+    }
+    QVERIFY2(savesSeen >= 2, qPrintable(QString::number(savesSeen)));
+    w.close();
+}
+
+void TestStore::otherWritersKeepTheirChanges()
+{
+    writeFile(m_store.path(), "[Data]\nstr1=old\r\n\n");
+    Tesserin w(m_store.factory());
+    w.autosave()->setRetryDelay(100);
+    w.show();
+
+    // Another writer holds the lock as QSettings does and adds a key before it lets go.
+    QProcess holder;
+    holder.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    holder.start(QCoreApplication::applicationFilePath(),
+                 {QStringLiteral("lock-holder"), m_store.path()});
+    QVERIFY(holder.waitForReadyRead(30000));
+    widgets::setBodyText(w.Doc1, QStringLiteral("mine"));
+    w.autosave()->saveInBackground();
+    QVERIFY(holder.waitForFinished(30000));
+    QCOMPARE(holder.exitCode(), 0);
+    QTRY_COMPARE(m_store.stored("Data/str1"), QStringLiteral("mine\r\n"));
+    QCOMPARE(m_store.stored("Other/added"), QStringLiteral("by the other"));
+
+    // A lock held past the bound: nothing is written until it is free, and the window says so.
+    const QByteArray before = bytesOf(m_store.path());
+    {
+        QLockFile stuck(m_store.path() + QStringLiteral(".lock"));
+        stuck.setStaleLockTime(0);
+        QVERIFY(stuck.tryLock(0));
+        widgets::setBodyText(w.Doc1, QStringLiteral("later"));
+        w.autosave()->saveInBackground();
+        QTRY_COMPARE_WITH_TIMEOUT(
+            w.windowTitle(),
+            QStringLiteral(
+                "Quillora - 保存できません: ほかのプログラムが設定ファイルを使っています"),
+            3 * Autosave::Bound);
+        QCOMPARE(bytesOf(m_store.path()), before);
+    }
+    QTRY_COMPARE_WITH_TIMEOUT(w.windowTitle(), QStringLiteral("Quillora"), 3 * Autosave::Bound);
+    QCOMPARE(m_store.stored("Data/str1"), QStringLiteral("later\r\n"));
+    QCOMPARE(m_store.stored("Other/added"), QStringLiteral("by the other"));
+    w.close();
+}
+
+void TestStore::byteOrderMarkStaysAtTheStart()
+{
+    const QByteArray bom("\xef\xbb\xbf");
+    for (const QByteArray &file : {bom + "top=1\r\n[Data]\r\nstr1=old\r\n",
+                                   bom + "[Other]\r\nk=v\r\n[Data]\r\nstr1=old\r\n"}) {
+        writeFile(m_store.path(), file);
+        const QString copy = m_store.file(QStringLiteral("copy.ini"));
+        QFile::remove(copy);
+        QVERIFY(QFile::copy(m_store.path(), copy));
+        const QSettings before(copy, QSettings::IniFormat);
+        store::Loaded loaded = store::load(platform::StoreLocation{m_store.path(), {}});
+        loaded.texts.SlotBody[0] = QStringLiteral("new");
+        QVERIFY(store::save(platform::StoreLocation{m_store.path(), {}}, loaded.texts));
+        const QByteArray written = bytesOf(m_store.path());
+        QVERIFY2(written.lastIndexOf(bom) <= 0, written.constData());
+        const QSettings after(m_store.path(), QSettings::IniFormat);
+        for (const QString &key : before.allKeys()) {
+            if (key != QLatin1String("Data/str1"))
+                QCOMPARE(after.value(key), before.value(key));
+        }
+        QCOMPARE(after.value(QStringLiteral("Data/str1")).toString(), QStringLiteral("new\r\n"));
+    }
+}
+
 int main(int argc, char **argv)
 {
     if (argc == 3 && qstrcmp(argv[1], "crash-child") == 0)
         return crashChild(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "unreadable-child") == 0)
+        return unreadableChild(argc, argv);
+    if (argc == 3 && qstrcmp(argv[1], "lock-holder") == 0)
+        return lockHolderChild(argc, argv);
     QApplication app(argc, argv);
     TestStore test;
     QTEST_SET_MAIN_SOURCE_PATH

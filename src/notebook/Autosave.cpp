@@ -15,13 +15,24 @@ struct Autosave::Shared
     store::Kept kept;                               // under `writing`
 };
 
+namespace {
+void tellStderr(const char *what, const platform::FileFault &fault)
+{
+    std::fprintf(stderr, "tesserin: %s: %s\n", what, qPrintable(fault.detail));
+}
+} // namespace
+
 Autosave::Autosave(platform::StoreFactory openStore, Snapshot snapshot, QObject *parent)
     : QObject(parent), m_openStore(std::move(openStore)), m_snapshot(std::move(snapshot)),
       m_shared(std::make_shared<Shared>())
 {
-    m_timer.setSingleShot(true);
-    m_timer.setInterval(Delay);
-    connect(&m_timer, &QTimer::timeout, this, &Autosave::saveInBackground);
+    const std::pair<QTimer *, int> timers[] = {
+        {&m_pause, Delay}, {&m_longest, LongestWait}, {&m_busy, 50}, {&m_retry, RetryDelay}};
+    for (const auto &[timer, ms] : timers) {
+        timer->setSingleShot(true);
+        timer->setInterval(ms);
+        connect(timer, &QTimer::timeout, this, &Autosave::saveInBackground);
+    }
 }
 
 Autosave::~Autosave()
@@ -38,8 +49,12 @@ void Autosave::keep(store::Kept kept)
 
 void Autosave::changed()
 {
-    if (!m_shared->closing)
-        m_timer.start();
+    if (m_shared->closing)
+        return;
+    m_pause.start();
+    // Steady typing keeps restarting the pause; this one is not restarted.
+    if (!m_longest.isActive())
+        m_longest.start();
 }
 
 void Autosave::saveInBackground()
@@ -47,11 +62,15 @@ void Autosave::saveInBackground()
     if (m_shared->closing)
         return;
     if (backgroundSaveRunning()) {
-        m_timer.start();
+        m_busy.start();
         return;
     }
+    m_pause.stop();
+    m_longest.stop();
+    m_retry.stop();
     // Only the snapshot is taken here; finishing, escaping and writing happen on the worker.
-    m_running = std::async(std::launch::async, backgroundSave, m_shared, m_openStore, m_snapshot());
+    m_running =
+        std::async(std::launch::async, backgroundSave, m_shared, m_openStore, m_snapshot(), this);
 }
 
 bool Autosave::backgroundSaveRunning() const
@@ -66,10 +85,11 @@ void Autosave::waitForBackgroundSave()
         m_running.wait();
 }
 
-bool Autosave::saveNow(const NotebookTexts &texts)
+bool Autosave::saveNow(const NotebookTexts &texts, platform::FileFault *why)
 {
     const QDeadlineTimer bound(Bound);
-    m_timer.stop();
+    for (QTimer *timer : {&m_pause, &m_longest, &m_busy, &m_retry})
+        timer->stop();
     m_shared->closing = true; // also tells a running save to stop waiting for the lock file
     // Polled rather than a timed lock: the running save sees `closing` within a few
     // milliseconds, so the wait is short unless its disk hangs.
@@ -87,27 +107,62 @@ bool Autosave::saveNow(const NotebookTexts &texts)
     store::Kept &kept = writing.owns_lock() ? m_shared->kept : unshared;
     platform::IniWriteLimits limits;
     limits.deadline = bound;
-    return store::saveEntries(m_openStore(), store::entries(texts), limits, &kept).value_or(false);
+    const platform::WriteOutcome outcome =
+        store::saveEntries(m_openStore(), store::entries(texts), limits, &kept);
+    if (!outcome.written()) {
+        tellStderr("the texts could not be saved to the settings store", outcome.fault);
+        if (why)
+            *why = outcome.fault;
+    }
+    return outcome.written();
 }
 
 void Autosave::backgroundSave(const std::shared_ptr<Shared> &shared,
-                              const platform::StoreFactory &openStore, const NotebookTexts &texts)
+                              const platform::StoreFactory &openStore, const NotebookTexts &texts,
+                              Autosave *self)
 {
     const QList<std::pair<QString, QString>> values = store::entries(texts);
-    const std::lock_guard writing(shared->writing);
-    // Once the close has begun, its write is the last; an older snapshot never lands after it.
-    if (shared->closing || values == shared->lastWritten)
+    platform::WriteOutcome outcome{platform::WriteOutcome::Result::Written, {}};
+    {
+        const std::lock_guard writing(shared->writing);
+        // Once the close has begun, its write is the last; an older snapshot never lands after
+        // it.
+        if (shared->closing)
+            return;
+        if (values != shared->lastWritten) {
+            platform::IniWriteLimits limits;
+            limits.deadline = QDeadlineTimer(Autosave::Bound);
+            limits.writeWithoutLock = false; // another writer's change would be lost
+            limits.stop = [&shared] { return shared->closing.load(); };
+            outcome = store::saveEntries(openStore(), values, limits, &shared->kept);
+            if (outcome.written())
+                shared->lastWritten = values;
+        }
+    }
+    if (outcome.result == platform::WriteOutcome::Result::Stopped)
         return;
-    platform::IniWriteLimits limits;
-    limits.deadline = QDeadlineTimer(Autosave::Bound);
-    limits.stop = [&shared] { return shared->closing.load(); };
-    const std::optional<bool> written =
-        store::saveEntries(openStore(), values, limits, &shared->kept);
-    if (!written)
+    // Told to the window's thread without waiting for it; a closed window drops the news.
+    QMetaObject::invokeMethod(
+        self, [self, outcome] { self->finished(outcome); }, Qt::QueuedConnection);
+}
+
+void Autosave::finished(const platform::WriteOutcome &outcome)
+{
+    if (outcome.written()) {
+        if (m_failing) {
+            m_failing = false;
+            std::fprintf(stderr, "tesserin: the texts are saved to the settings store again\n");
+            emit saveRecovered();
+        }
         return;
-    if (*written)
-        shared->lastWritten = values;
-    else
-        std::fprintf(stderr, "tesserin: the texts could not be saved to the settings store; "
-                             "they are saved again after the next change and at the close\n");
+    }
+    if (!m_failing) {
+        m_failing = true;
+        tellStderr("the texts could not be saved to the settings store; they are saved again "
+                   "in a few seconds and at the close",
+                   outcome.fault);
+        emit saveFailed(outcome.fault.reason());
+    }
+    if (!m_shared->closing)
+        m_retry.start();
 }

@@ -12,17 +12,21 @@
 #include <memory>
 
 // Every write of the store, in one place and one at a time. A change starts a short wait; when
-// nothing more changed for that long, a snapshot of the texts is written from a worker thread,
-// so typing never waits for the disk. The close's write goes through here too: it stops the
-// background saves and waits for a running one before it writes.
+// nothing more changed for that long, or when the first unsaved change is a few seconds old
+// whatever the typing, a snapshot of the texts is written from a worker thread, so typing never
+// waits for the disk. A failed save is told once and tried again a little later. The close's
+// write goes through here too: it stops the background saves and waits for a running one
+// before it writes.
 class Autosave : public QObject
 {
     Q_OBJECT
 public:
     using Snapshot = std::function<NotebookTexts()>;
 
-    static constexpr int Delay = 2000; // ms after the last change
-    static constexpr int Bound = 2000; // ms the close waits for the background save and the lock
+    static constexpr int Delay = 2000;       // ms after the last change
+    static constexpr int LongestWait = 4000; // ms after the first unsaved change, at most
+    static constexpr int RetryDelay = 5000;  // ms after a failed save
+    static constexpr int Bound = 2000; // ms a save waits for the lock and the close for a save
 
     Autosave(platform::StoreFactory openStore, Snapshot snapshot, QObject *parent = nullptr);
     ~Autosave() override;
@@ -31,12 +35,12 @@ public:
     void changed();
 
     // The close's write: no background save starts any more, a running one is waited for (it
-    // stops waiting for the lock file at once), then these texts are written. True when the
-    // store was written.
-    bool saveNow(const NotebookTexts &texts);
+    // stops waiting for the lock file at once), then these texts are written, past a stuck lock
+    // if need be. True when the store was written; otherwise `why` says why.
+    bool saveNow(const NotebookTexts &texts, platform::FileFault *why = nullptr);
 
     // Takes the snapshot and starts its write now, as the end of the wait does. A save already
-    // running makes this one wait for another turn of the timer.
+    // running makes this one wait until it ends.
     void saveInBackground();
 
     // Whether a background save is still writing; waitForBackgroundSave() blocks until it ends.
@@ -46,17 +50,28 @@ public:
     // What the start's reading of the store left for the writes (see store::Kept).
     void keep(store::Kept kept);
 
-    // Test seam: a shorter wait.
-    void setDelay(int ms) { m_timer.setInterval(ms); }
+    // Test seam: shorter waits.
+    void setDelay(int ms) { m_pause.setInterval(ms); }
+    void setLongestWait(int ms) { m_longest.setInterval(ms); }
+    void setRetryDelay(int ms) { m_retry.setInterval(ms); }
+
+signals:
+    // The first failed save after a successful one (or the start), with the reason in Japanese.
+    void saveFailed(const QString &reason);
+    // The first successful save after a failed one.
+    void saveRecovered();
 
 private:
     struct Shared;
     static void backgroundSave(const std::shared_ptr<Shared> &shared,
-                               const platform::StoreFactory &openStore, const NotebookTexts &texts);
+                               const platform::StoreFactory &openStore, const NotebookTexts &texts,
+                               Autosave *self);
+    void finished(const platform::WriteOutcome &outcome);
 
     platform::StoreFactory m_openStore;
     Snapshot m_snapshot;
-    QTimer m_timer;
+    QTimer m_pause, m_longest, m_busy, m_retry;
+    bool m_failing = false;
     std::shared_ptr<Shared> m_shared;
     std::future<void> m_running;
 };

@@ -8,6 +8,7 @@
 #include <QSettings>
 
 #include <algorithm>
+#include <cerrno>
 
 namespace store {
 
@@ -128,9 +129,16 @@ std::optional<Loaded> loadIni(const QString &path)
         loaded.kept.file.setFile(path, stamp);
         return loaded;
     }
-    if (!file.open(QIODevice::ReadOnly))
-        return std::nullopt;
+    errno = 0;
+    if (!file.open(QIODevice::ReadOnly)) {
+        loaded.unreadable = platform::FileFault::fromErrno(errno ? errno : EIO);
+        return loaded;
+    }
     const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        loaded.unreadable = platform::FileFault::fromErrno(EIO);
+        return loaded;
+    }
     file.close();
 
     const QString data = DataSection + QLatin1Char('/');
@@ -243,13 +251,18 @@ std::optional<Loaded> loadIni(const QString &path)
 }
 
 // The registry: no lock file to wait for, no escapes to get wrong.
-bool saveThroughQSettings(QSettings &settings, const QList<std::pair<QString, QString>> &values)
+platform::WriteOutcome saveThroughQSettings(QSettings &settings,
+                                            const QList<std::pair<QString, QString>> &values)
 {
     for (const auto &[key, value] : values)
         settings.setValue(key, value);
     settings.sync();
     // A status left over from reading is no failure of this write.
-    return settings.status() != QSettings::AccessError;
+    if (settings.status() != QSettings::AccessError)
+        return {platform::WriteOutcome::Result::Written, {}};
+    platform::FileFault fault;
+    fault.kind = platform::FileFault::Kind::NoAccess;
+    return platform::WriteOutcome::failed(fault);
 }
 
 // entries() puts the nine texts first and the lock last, around the list and its empty end.
@@ -262,18 +275,27 @@ qsizetype listedCount(const QList<std::pair<QString, QString>> &values)
 
 Loaded load(const platform::StoreLocation &where)
 {
+    if (where.isIniFile()) {
+        // QSettings reads a file it cannot open as an empty one; the program must not.
+        const platform::ReadProbe probe = platform::probeForReading(where.iniPath);
+        if (probe.state == platform::ReadProbe::State::Unreadable)
+            return Loaded{{}, {}, probe.fault};
+    }
     const bool fallbacks = std::any_of(where.fallbacks.cbegin(), where.fallbacks.cend(),
                                        [](const QString &path) { return QFile::exists(path); });
     if (where.isIniFile() && !fallbacks) {
-        if (std::optional<Loaded> loaded = loadIni(where.iniPath))
+        if (std::optional<Loaded> loaded = loadIni(where.iniPath)) {
+            if (loaded->unreadable)
+                loaded->texts = {};
             return std::move(*loaded);
+        }
     }
-    return Loaded{read(*where.open()), {}};
+    return Loaded{read(*where.open()), {}, {}};
 }
 
-std::optional<bool> saveEntries(const platform::StoreLocation &where,
-                                const QList<std::pair<QString, QString>> &values,
-                                const platform::IniWriteLimits &limits, Kept *kept)
+platform::WriteOutcome saveEntries(const platform::StoreLocation &where,
+                                   const QList<std::pair<QString, QString>> &values,
+                                   const platform::IniWriteLimits &limits, Kept *kept)
 {
     if (!where.isIniFile())
         return saveThroughQSettings(*where.open(), values);
@@ -293,9 +315,9 @@ std::optional<bool> saveEntries(const platform::StoreLocation &where,
             withTail.append({data + shortTextKey(int(n)), kept->shortTexts.at(n)});
         all = &withTail;
     }
-    const std::optional<bool> written =
+    const platform::WriteOutcome written =
         platform::writeIniStrings(where.iniPath, *all, limits, &kept->file);
-    if (written && *written) {
+    if (written.written()) {
         QStringList list;
         list.reserve(std::max(count + 1, kept->shortTexts.size()));
         for (qsizetype n = 0; n <= count; ++n)
@@ -309,7 +331,7 @@ std::optional<bool> saveEntries(const platform::StoreLocation &where,
 
 bool save(const platform::StoreLocation &where, const NotebookTexts &texts)
 {
-    return saveEntries(where, entries(texts)).value_or(false);
+    return saveEntries(where, entries(texts)).written();
 }
 
 bool save(QSettings &settings, const NotebookTexts &texts)
@@ -319,8 +341,8 @@ bool save(QSettings &settings, const NotebookTexts &texts)
     iniFile = iniFile || settings.format() == QSettings::NativeFormat;
 #endif
     if (iniFile)
-        return platform::writeIniStrings(settings.fileName(), entries(texts)).value_or(false);
-    return saveThroughQSettings(settings, entries(texts));
+        return platform::writeIniStrings(settings.fileName(), entries(texts)).written();
+    return saveThroughQSettings(settings, entries(texts)).written();
 }
 
 } // namespace store

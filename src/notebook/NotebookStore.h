@@ -57,10 +57,14 @@ struct Loaded
 {
     NotebookTexts texts;
     Kept kept;
+    // Set when the store exists but could not be read: the texts are then empty, and the
+    // store must not be written over.
+    std::optional<platform::FileFault> unreadable;
 };
 
 // Reads the store as read() does. An INI file is read once, by the program's own reader,
-// unless it holds something only QSettings reads the same way.
+// unless it holds something only QSettings reads the same way. Only a store that does not
+// exist reads as empty.
 Loaded load(const platform::StoreLocation &where);
 
 // Every value to store, with its key ("Data/str1", ...): bodies finished, the rest as typed, the
@@ -71,14 +75,14 @@ QList<std::pair<QString, QString>> entries(const NotebookTexts &texts);
 // longer list stay where they are and are never read again.
 void write(QSettings &settings, const NotebookTexts &texts);
 
-// Writes these values (as entries() gives them) to the store and tells whether the file was
-// written, or nullopt when the limits' stop called the write off. An INI file is written in one
-// pass, waiting for its lock file no longer than the limits allow, with the other keys' lines
-// from `kept` while nobody else wrote the file since (and `kept` follows the write); other
-// stores (the registry) go through QSettings.
-std::optional<bool> saveEntries(const platform::StoreLocation &where,
-                                const QList<std::pair<QString, QString>> &values,
-                                const platform::IniWriteLimits &limits = {}, Kept *kept = nullptr);
+// Writes these values (as entries() gives them) to the store and tells what became of the
+// write. An INI file is written in one pass, waiting for its lock file no longer than the
+// limits allow, with the other keys' lines from `kept` while nobody else wrote the file since
+// (and `kept` follows the write); other stores (the registry) go through QSettings.
+platform::WriteOutcome saveEntries(const platform::StoreLocation &where,
+                                   const QList<std::pair<QString, QString>> &values,
+                                   const platform::IniWriteLimits &limits = {},
+                                   Kept *kept = nullptr);
 
 // Writes every value to the store now and tells whether it worked.
 bool save(const platform::StoreLocation &where, const NotebookTexts &texts);

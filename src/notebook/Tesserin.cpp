@@ -23,6 +23,7 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDateTime>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -39,8 +40,14 @@ namespace {
 const QString SiteUrl = QStringLiteral(TESSERIN_SITE_URL);
 const QString ClearQuestion = QStringLiteral("ほんとにクリアしていいの？");
 const QString SaveFailedQuestion =
-    QStringLiteral("テキストを保存できませんでした。もう一度保存してみますか？\n"
+    QStringLiteral("テキストを保存できませんでした（%1）。もう一度保存してみますか？\n"
                    "「いいえ」を選ぶと、保存しないで終わります。");
+const QString SaveFailedCaption = QStringLiteral(" - 保存できません: ");
+const QString UnreadStoreNotice = QStringLiteral(
+    "設定ファイルを読めませんでした（%1）。\n%2\n\n"
+    "このファイルには書き込みません。今回入力したテキストは次のファイルに保存します。\n%3\n\n"
+    "読めない原因（ファイルの権限など）を直してから起動し直すと、"
+    "元のテキストが表示されます。");
 const QSize ClientSize = widgets::twipsSize(7830, 5160);
 
 using widgets::Place;
@@ -228,6 +235,13 @@ void Tesserin::connectAutosave()
     m_autosave = new Autosave(
         m_openStore, [this] { return currentTexts(); }, this);
     m_autosave->keep(std::exchange(m_kept, {}));
+    // A failed save shows in the caption, which takes neither the focus nor a keystroke, until
+    // a save works again.
+    connect(m_autosave, &Autosave::saveFailed, this, [this](const QString &reason) {
+        showCaption(widgets::name::Caption + SaveFailedCaption + reason);
+    });
+    connect(m_autosave, &Autosave::saveRecovered, this,
+            [this] { showCaption(widgets::name::Caption); });
     for (QLineEdit *box : {Info[0], Info[1], Info[2], Doc0})
         connect(box, &QLineEdit::textChanged, m_autosave, &Autosave::changed);
     connect(Doc1, &QPlainTextEdit::textChanged, m_autosave, &Autosave::changed);
@@ -270,7 +284,19 @@ void Tesserin::Form_Load()
 
 void Tesserin::LoadSettings()
 {
-    store::Loaded loaded = store::load(m_openStore());
+    const platform::StoreLocation where = m_openStore();
+    store::Loaded loaded = store::load(where);
+    if (loaded.unreadable) {
+        // Its texts are still there for a later run that can read it: this run's texts go to
+        // a file of their own, and the person is told where.
+        const QString keeper =
+            platform::unreadStoreKeeper(where.iniPath, QDateTime::currentDateTime());
+        m_openStore = [keeper] { return platform::StoreLocation{keeper, {}}; };
+        m_startNotice = UnreadStoreNotice.arg(loaded.unreadable->reason(), where.iniPath, keeper);
+        std::fprintf(stderr, "tesserin: %s cannot be read (%s); this run's texts go to %s\n",
+                     qPrintable(where.iniPath), qPrintable(loaded.unreadable->detail),
+                     qPrintable(keeper));
+    }
     NotebookTexts &texts = loaded.texts;
     m_kept = std::move(loaded.kept);
     SlotBody = texts.SlotBody;
@@ -289,7 +315,20 @@ void Tesserin::showEvent(QShowEvent *event)
         m_shownOnce = true;
         widgets::centreOnScreen(this);
         Form_Activate();
+        if (!m_startNotice.isEmpty()) {
+            QTimer::singleShot(0, this, [this] {
+                platform::tell(this, std::exchange(m_startNotice, {}));
+                Form_Activate();
+            });
+        }
     }
+}
+
+void Tesserin::showCaption(const QString &caption)
+{
+    setWindowTitle(caption);
+    if (m_mini)
+        m_mini->setWindowTitle(caption);
 }
 
 // Runs at the first display and on the return from the picker, the registration window and the
@@ -322,12 +361,11 @@ void Tesserin::Form_QueryUnload()
 
     // A store that cannot be written is not a silent loss: the user may try again. The system
     // ending the program waits for nobody, so it gets one try and a line on stderr.
-    while (!m_autosave->saveNow(texts)) {
-        if (m_systemClosing) {
-            std::fprintf(stderr, "tesserin: the texts could not be saved to the settings store\n");
+    platform::FileFault why;
+    while (!m_autosave->saveNow(texts, &why)) {
+        if (m_systemClosing)
             break;
-        }
-        if (!platform::askYesNo(this, SaveFailedQuestion))
+        if (!platform::askYesNo(this, SaveFailedQuestion.arg(why.reason())))
             break;
     }
 }
@@ -517,6 +555,7 @@ void Tesserin::Command4_Click()
 {
     hide();
     m_mini = new frmMini(this);
+    m_mini->setWindowTitle(windowTitle()); // a failed save shows there too
     connect(m_mini->Doc, &QPlainTextEdit::textChanged, m_autosave, &Autosave::changed);
     m_mini->show();
 }

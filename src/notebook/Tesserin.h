@@ -86,6 +86,7 @@ private:
     void Form_Activate();
     void Form_QueryUnload();
     void connectAutosave();
+    void showCaption(const QString &caption);
     NotebookTexts currentTexts() const;
     QString shownBody() const;
 
@@ -112,7 +113,8 @@ private:
     int m_shownRevision = -1;
 
     platform::StoreFactory m_openStore;
-    store::Kept m_kept; // from LoadSettings until the saves take it
+    store::Kept m_kept;    // from LoadSettings until the saves take it
+    QString m_startNotice; // told once the window is up
     QButtonGroup *m_slotGroup = nullptr;
     QPointer<frmMini> m_mini;
     Autosave *m_autosave = nullptr;

@@ -433,9 +433,9 @@ bool IniKept::add(const IniEntry &entry)
     auto group = std::find_if(m_groups.begin(), m_groups.end(),
                               [&](const Group &g) { return g.section == entry.section; });
     if (group == m_groups.end()) {
-        const QByteArray header =
-            entry.header.isEmpty() ? QByteArray("[General]") : entry.header.toByteArray();
-        m_groups.append(Group{entry.section, header, {}});
+        // Lines before the first section keep having none, so that a byte-order mark at the
+        // start of the file is written back at the start.
+        m_groups.append(Group{entry.section, entry.header.toByteArray(), {}});
         group = std::prev(m_groups.end());
     }
     appendLine(group->lines, entry);

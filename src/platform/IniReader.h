@@ -65,7 +65,7 @@ public:
     struct Group
     {
         QString section;
-        QByteArray header; // the file's own "[...]" line, or "[General]"
+        QByteArray header; // the file's own "[...]" line, empty for lines before the first
         QByteArray lines;  // each followed by '\n'
     };
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/IniWriter.h"
 
+#include "platform/FileFault.h"
 #include "platform/PrivateFolder.h"
 
 #include <QFile>
@@ -13,6 +14,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 
+#include <cerrno>
 #include <cstdio>
 
 namespace platform {
@@ -71,6 +73,14 @@ bool addQtLines(const QList<std::pair<QString, QVariant>> &values, Sections &sec
         if (qt.status() == QSettings::AccessError)
             return false;
     }
+    // QSettings does not check its writes: a short one on a full disk would lose keys here.
+    {
+        const QSettings written(path, QSettings::IniFormat);
+        for (const auto &[key, value] : values) {
+            if (!key.isEmpty() && written.value(key) != value)
+                return false;
+        }
+    }
     QFile file(path);
     // No file: none of the values was one QSettings can write (an empty key).
     if (!file.exists())
@@ -103,22 +113,26 @@ QByteArray describeLock(QLockFile &lock, const QString &path)
     return "it cannot be read";
 }
 
-// Waits for the store's lock file until the deadline. True when it is ours; nullopt when
-// `stop` called the write off.
-std::optional<bool> takeLock(QLockFile &lock, const QString &path, const IniWriteLimits &limits)
+enum class Lock { Taken, NotTaken, Stopped };
+
+// Waits for the store's lock file until the deadline, or until `stop` calls the write off. A
+// lock file that cannot be used at all (a folder, no permission) ends the wait at once.
+Lock takeLock(QLockFile &lock, const QString &path, const IniWriteLimits &limits)
 {
     constexpr int Step = 50; // how soon a stop request is seen
     for (;;) {
         if (limits.stop && limits.stop())
-            return std::nullopt;
+            return Lock::Stopped;
         const qint64 left = limits.deadline.remainingTime();
         if (lock.tryLock(left < 0 ? Step : int(std::min<qint64>(left, Step))))
-            return true;
+            return Lock::Taken;
         if (limits.deadline.hasExpired() || lock.error() == QLockFile::PermissionError ||
             lock.error() == QLockFile::UnknownError) {
-            std::fprintf(stderr, "tesserin: %s: %s; writing the store without it\n",
-                         qPrintable(path), describeLock(lock, path).constData());
-            return false;
+            std::fprintf(stderr, "tesserin: %s: %s; %s\n", qPrintable(path),
+                         describeLock(lock, path).constData(),
+                         limits.writeWithoutLock ? "writing the store without it"
+                                                 : "the store is not written now");
+            return Lock::NotTaken;
         }
     }
 }
@@ -255,19 +269,28 @@ private:
     int m_asked = 0;
 };
 
-// The lines of the file's keys not among the values, as the reader finds them. False for a
-// file the reader does not follow. A missing file has no such lines.
-bool readOtherLines(const QString &path, OwnKeys &ours, IniKept &kept)
+// The lines of the file's keys not among the values, as the reader finds them: true when it
+// followed the file, false when only QSettings reads it the same way. A missing file has no such
+// lines; one that exists and cannot be read is a fault.
+std::optional<FileFault> readOtherLines(const QString &path, OwnKeys &ours, IniKept &kept,
+                                        bool &followed)
 {
+    followed = true;
+    const ReadProbe probe = probeForReading(path);
+    if (probe.state == ReadProbe::State::Missing)
+        return std::nullopt;
+    if (probe.state == ReadProbe::State::Unreadable)
+        return probe.fault;
     QFile file(path);
-    if (!file.exists())
-        return true;
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        return false;
+        return FileFault::fromErrno(errno ? errno : EIO);
     const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return FileFault::fromErrno(EIO);
     bool added = true;
     bool selfContained = true;
-    const bool followed = scanIni(
+    const bool scanned = scanIni(
         bytes,
         [&](const IniEntry &entry) {
             if (!ours.contains(entry.key))
@@ -275,7 +298,8 @@ bool readOtherLines(const QString &path, OwnKeys &ours, IniKept &kept)
         },
         &selfContained);
     kept.seal();
-    return followed && added && selfContained;
+    followed = scanned && added && selfContained;
+    return std::nullopt;
 }
 
 // A group of lines under one section line; `known` is false when only QSettings knows which
@@ -329,22 +353,61 @@ QByteArray iniEscapedString(QStringView value)
     return out;
 }
 
-std::optional<bool> writeIniStrings(const QString &path,
-                                    const QList<std::pair<QString, QString>> &values,
-                                    const IniWriteLimits &limits, IniKept *kept)
+WriteOutcome writeIniStrings(const QString &path, const QList<std::pair<QString, QString>> &values,
+                             const IniWriteLimits &limits, IniKept *kept)
 {
+    // The program's own keys are all plain; they are checked before anything is touched.
+    for (const auto &[key, value] : values) {
+        const qsizetype slash = key.indexOf(QLatin1Char('/'));
+        const QStringView section = slash < 0 ? QStringView() : QStringView(key).first(slash);
+        if (!isPlainKeyPart(QStringView(key).sliced(slash + 1)) ||
+            (slash >= 0 &&
+             (!isPlainKeyPart(section) || section.compare(u"General", Qt::CaseInsensitive) == 0))) {
+            FileFault fault;
+            fault.detail = QStringLiteral("the key %1 cannot be written").arg(key);
+            return WriteOutcome::failed(fault);
+        }
+    }
+
+    // The drafts, the mail address and the URL are nobody else's.
+    errno = 0;
+    if (!makePrivateFolder(QFileInfo(path).absolutePath()))
+        return WriteOutcome::failed(FileFault::fromErrno(errno ? errno : ENOTDIR));
+    // The lock QSettings takes, so a write of another copy of the program never interleaves.
+    const QString lockPath = path + QStringLiteral(".lock");
+    QLockFile lock(lockPath);
+    switch (takeLock(lock, lockPath, limits)) {
+    case Lock::Taken:
+        break;
+    case Lock::Stopped:
+        return {WriteOutcome::Result::Stopped, {}};
+    case Lock::NotTaken:
+        if (!limits.writeWithoutLock) {
+            FileFault fault;
+            fault.kind = FileFault::Kind::LockHeld;
+            fault.detail = lockPath + QStringLiteral(" is held");
+            return WriteOutcome::failed(fault);
+        }
+        break;
+    }
+
+    // Keys this program does not write (leftovers of a longer list, a hand-added key, another
+    // program's) stay. Their lines come from the last reading of the file while nobody has
+    // written it since, as they stand; only a file the reader cannot follow goes through
+    // QSettings, whose reading unescapes every value of a big store.
     OwnKeys ours(values);
-    // Keys this program does not write (leftovers of a longer list, a hand-added key) stay.
-    // Their lines come from the last reading of the file while nobody has written it since,
-    // as they stand; only a file the reader cannot follow goes through QSettings, whose reading
-    // unescapes every value of a big store.
     IniKept fresh;
     const IniKept *other = nullptr;
     QList<Group> groups;
-    if (kept && kept->isCurrentFor(path))
+    if (kept && kept->isCurrentFor(path)) {
         other = kept;
-    else if (readOtherLines(path, ours, fresh))
-        other = &fresh;
+    } else {
+        bool followed = true;
+        if (const std::optional<FileFault> fault = readOtherLines(path, ours, fresh, followed))
+            return WriteOutcome::failed(*fault);
+        if (followed)
+            other = &fresh;
+    }
     // A kept section that hides the values' own goes through QSettings, which spells such keys
     // under their first part.
     if (other && !other->isEmpty()) {
@@ -360,14 +423,19 @@ std::optional<bool> writeIniStrings(const QString &path,
                 other = nullptr;
         }
     }
-    if (!other && !otherLinesThroughQt(path, ours, groups))
-        return false;
+    if (!other && !otherLinesThroughQt(path, ours, groups)) {
+        FileFault fault;
+        fault.detail = QStringLiteral("the other keys of %1 could not be kept").arg(path);
+        return WriteOutcome::failed(fault);
+    }
     IniKept written; // what stays of the other lines, for the next write
     if (other) {
         for (const IniKept::Group &g : other->groups()) {
             Group group{g.section, true, g.header, {}};
             // The lines of a key written now give way to it.
-            scanIni(g.header + lineEnd(g.header) + g.lines, [&](const IniEntry &entry) {
+            const QByteArray lines =
+                g.header.isEmpty() ? g.lines : g.header + lineEnd(g.header) + g.lines;
+            scanIni(lines, [&](const IniEntry &entry) {
                 if (!ours.contains(entry.key) && written.add(entry))
                     IniKept::appendLine(group.lines, entry);
             });
@@ -388,10 +456,6 @@ std::optional<bool> writeIniStrings(const QString &path,
         const qsizetype slash = key.indexOf(QLatin1Char('/'));
         const QStringView section = slash < 0 ? QStringView() : QStringView(key).first(slash + 1);
         const QStringView name = QStringView(key).sliced(slash + 1);
-        if (!isPlainKeyPart(name) ||
-            (slash >= 0 && (!isPlainKeyPart(section.chopped(1)) ||
-                            section.chopped(1).compare(u"General", Qt::CaseInsensitive) == 0)))
-            return false; // the program's own keys are all plain
         if (last < 0 || groups[last].section != section) {
             last = std::find_if(groups.cbegin(), groups.cend(),
                                 [&](const Group &g) { return g.known && g.section == section; }) -
@@ -412,8 +476,12 @@ std::optional<bool> writeIniStrings(const QString &path,
     for (qsizetype g = 0; g < groups.size(); ++g) {
         if (!file.isEmpty())
             file += '\n';
-        file += groups[g].header;
-        file += lineEnd(groups[g].header);
+        // The lines before the file's first section come first, without a section line, so
+        // a byte-order mark at their start stays at the start of the file.
+        if (!groups[g].header.isEmpty()) {
+            file += groups[g].header;
+            file += lineEnd(groups[g].header);
+        }
         file += groups[g].lines;
         for (qsizetype i = 0; i < values.size(); ++i) {
             if (groupOf[i] != g)
@@ -425,29 +493,32 @@ std::optional<bool> writeIniStrings(const QString &path,
         }
     }
 
-    // The drafts, the mail address and the URL are nobody else's.
-    if (!makePrivateFolder(QFileInfo(path).absolutePath()))
-        return false;
-    // The lock QSettings takes, so a write of another copy of the program never interleaves.
-    const QString lockPath = path + QStringLiteral(".lock");
-    QLockFile lock(lockPath);
-    const std::optional<bool> locked = takeLock(lock, lockPath, limits);
-    if (!locked)
-        return std::nullopt;
+    // Nothing reaches the store's name unless every byte of it is on the disk: a short write
+    // on a full disk, a failed flush or sync leaves the old file as it was.
     const bool isNew = !QFileInfo::exists(path);
     QSaveFile out(path);
+    errno = 0;
     if (!out.open(QIODevice::WriteOnly))
-        return false;
-    if (isNew && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-        return false;
-    out.write(file);
+        return WriteOutcome::failed(FileFault::fromErrno(errno ? errno : EACCES));
+    if (isNew && !out.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner)) {
+        out.cancelWriting();
+        return WriteOutcome::failed(FileFault::fromErrno(errno ? errno : EACCES));
+    }
+    int error = writeFully(out, file);
+    if (!error)
+        error = syncToDisk(out);
+    if (error) {
+        out.cancelWriting();
+        return WriteOutcome::failed(FileFault::fromErrno(error));
+    }
     // A background save that the close overtook while it wrote leaves the old file in place.
     if (limits.stop && limits.stop()) {
         out.cancelWriting();
-        return std::nullopt;
+        return {WriteOutcome::Result::Stopped, {}};
     }
+    errno = 0;
     if (!out.commit())
-        return false;
+        return WriteOutcome::failed(FileFault::fromErrno(errno ? errno : EIO));
     if (kept) {
         if (other) {
             *kept = std::move(written);
@@ -456,7 +527,7 @@ std::optional<bool> writeIniStrings(const QString &path,
             kept->invalidate();
         }
     }
-    return true;
+    return {WriteOutcome::Result::Written, {}};
 }
 
 } // namespace platform

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
+#include "platform/FileFault.h"
 #include "platform/IniReader.h"
 
 #include <QDeadlineTimer>
@@ -16,12 +17,26 @@ namespace platform {
 // How long a write may wait for the store's lock file, and what may call it off meanwhile.
 struct IniWriteLimits
 {
-    // Past this the file is written without the lock: a lock left as a folder, one holding
-    // garbage or one held by a process that never lets go must not cost the texts.
+    // How long to wait for the lock file (a folder in its place, garbage in it, or a holder
+    // that never lets go all end the wait at once or at this deadline).
     QDeadlineTimer deadline = QDeadlineTimer(2000);
+    // Past the deadline: write without the lock (the close, which must not cost the texts),
+    // or give up and fail (a save while the program runs, which can try again later).
+    bool writeWithoutLock = true;
     // Asked while waiting for the lock and once more before the rename; true gives up
     // without writing.
     std::function<bool()> stop;
+};
+
+// What became of one write of the file.
+struct WriteOutcome
+{
+    enum class Result { Written, Failed, Stopped };
+    Result result = Result::Failed;
+    FileFault fault; // why, when Failed
+
+    bool written() const { return result == Result::Written; }
+    static WriteOutcome failed(const FileFault &why) { return {Result::Failed, why}; }
 };
 
 // Qt's own INI writer escapes a value one character at a time with an allocation for each;
@@ -33,15 +48,17 @@ struct IniWriteLimits
 // other key the file already holds, through a temporary file and a rename, never through
 // QSettings::sync() on the store (which waits for ever on a stuck lock).
 //
-// The other keys' lines come from `kept` while it still stands for the file; otherwise the file
-// is read again (and `kept` refreshed from that reading). Only a file the reader does not
-// follow goes through QSettings; the keys this writer cannot spell itself there (a list, a
-// typed value, an unusual key name) are spelled by QSettings in a scratch file and copied over.
-// After a write, `kept` stands for the new file. Returns whether the file was written, or
-// nullopt when `stop` called the write off.
-std::optional<bool> writeIniStrings(const QString &path,
-                                    const QList<std::pair<QString, QString>> &values,
-                                    const IniWriteLimits &limits = {}, IniKept *kept = nullptr);
+// The other keys' lines are taken once the lock file is ours, so a writer that respects it
+// never loses a change: from `kept` while it still stands for the file, otherwise from the file
+// read again (and `kept` refreshed from that reading). Only a file the reader does not follow
+// goes through QSettings; the keys this writer cannot spell itself there (a list, a typed value,
+// an unusual key name) are spelled by QSettings in a scratch file and copied over. A file that
+// exists but cannot be read is never written over.
+//
+// Every byte's write, the flush and the sync to disk are checked before the rename; on any
+// failure the old file stays whole. After a write, `kept` stands for the new file.
+WriteOutcome writeIniStrings(const QString &path, const QList<std::pair<QString, QString>> &values,
+                             const IniWriteLimits &limits = {}, IniKept *kept = nullptr);
 
 // One value as the INI file holds it. A lone surrogate, which UTF-8 cannot carry, becomes
 // U+FFFD.

@@ -26,4 +26,13 @@ bool askYesNo(QWidget *parent, const QString &text)
     return yes;
 }
 
+void tell(QWidget *parent, const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, AppName, text, QMessageBox::Ok, parent);
+    box.setObjectName(QStringLiteral("tell"));
+    box.exec();
+    if (parent && parent->isVisible())
+        parent->window()->activateWindow();
+}
+
 } // namespace platform

@@ -41,6 +41,9 @@ SystemEnd::SystemEnd(QObject *parent) : QObject(parent)
         for (int sig : {SIGTERM, SIGHUP, SIGINT})
             sigaction(sig, &action, nullptr);
     }
+    // A file size limit fails the write that reaches it, which the store's writer tells the
+    // person of, instead of ending the program with the texts.
+    std::signal(SIGXFSZ, SIG_IGN);
 #endif
     if (auto *app = qobject_cast<QGuiApplication *>(QCoreApplication::instance())) {
         connect(app, &QGuiApplication::commitDataRequest, this,

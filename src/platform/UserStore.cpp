@@ -3,8 +3,14 @@
 
 #include "platform/AppName.h"
 
+#include <QFile>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QStandardPaths>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
 
 namespace platform {
 
@@ -37,6 +43,22 @@ StoreLocation openUserStore()
     const QString org = QLatin1Char('/') + AppName + QStringLiteral(".conf");
     return {user + app, {user + org, system + app, system + org}};
 #endif
+}
+
+QString unreadStoreKeeper(const QString &path, const QDateTime &now)
+{
+    const QFileInfo store(path);
+    const QString name = store.fileName() + QStringLiteral(".unread-") +
+                         now.toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString folder = store.absolutePath();
+#ifdef Q_OS_UNIX
+    if (::access(QFile::encodeName(folder).constData(), W_OK | X_OK) != 0)
+#else
+    if (!QFileInfo(folder).isWritable())
+#endif
+        folder = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                 QLatin1Char('/') + AppName;
+    return folder + QLatin1Char('/') + name;
 }
 
 } // namespace platform

@@ -327,5 +327,36 @@ click_control $End
 wait_exit "$app_pid" 10 "the end button"
 app_pid=
 
+# ---- a full disk: the store stays whole and the window says so -------------------------------
+step="a full disk"
+cp "$ini" "$work/store-before"
+head -c 210000 /dev/zero | tr '\0' 'x' | xclip -i -selection clipboard
+# No file may grow past 64 KiB, as on a disk with that much room left.
+(ulimit -f 64; exec "${run_env[@]}" "$program" >>"$work/app.log" 2>&1) &
+app_pid=$!
+win=
+find_full_window() {
+  local w
+  for w in $(xdotool search --onlyvisible --class tesserin 2>/dev/null); do
+    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Quillora" ] && { win=$w; return 0; }
+  done
+  return 1
+}
+wait_until 20 find_full_window || fail "the main window did not appear"
+eval "$(xdotool getwindowgeometry --shell "$win")"
+win_x=$X; win_y=$Y
+click_control $Body
+key ctrl+End ctrl+v
+caption_tells() { [ "$(xdotool getwindowname "$win" 2>/dev/null)" = "Quillora - 保存できません: ディスクがいっぱいです" ]; }
+wait_until 15 caption_tells || fail "the caption does not tell of the full disk: $(xdotool getwindowname "$win")"
+cmp -s "$ini" "$work/store-before" || fail "the store changed although the disk was full"
+echo "ok - a save on a full disk leaves the store whole and the caption tells it"
+click_control $End
+answer_question Escape # いいえ: end without saving
+wait_exit "$app_pid" 10 "the end button after a failed save"
+app_pid=
+cmp -s "$ini" "$work/store-before" || fail "the store changed at the close on a full disk"
+echo "ok - the close on a full disk asks, and the store stays whole"
+
 step="done"
 echo "e2e: all steps passed"
