@@ -12,4 +12,7 @@ namespace platform {
 // answers "いいえ". Returns true for "はい".
 bool askYesNo(QWidget *parent, const QString &text);
 
+// The program's notice: the same title, no icon, one button "OK".
+void tell(QWidget *parent, const QString &text);
+
 } // namespace platform
