@@ -8,6 +8,8 @@
 #include "platform/IniReader.h"
 #include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
+#include "platform/InstanceLockSet.h"
+#include "platform/MessageBox.h"
 #include "platform/ProgramFolders.h"
 #include "platform/SystemEnd.h"
 #include "platform/widgets/BodyText.h"
@@ -27,6 +29,7 @@
 #include <sys/stat.h>
 
 using Outcome = platform::InstanceLock::Outcome;
+using SetOutcome = platform::InstanceLockSet::Outcome;
 using support::modeOf;
 using support::writeFile;
 
@@ -58,6 +61,8 @@ private slots:
     void systemEndSavesDrafts();
     void instanceLockAdmitsOneAndSurvivesCrash();
     void instanceLockBelongsToTheUser();
+    void instanceLockSetFindsAnyCopy_data();
+    void instanceLockSetFindsAnyCopy();
     void childrenInheritNothing();
     void programFoldersFollowXdg();
 
@@ -394,6 +399,14 @@ void TestPlatform::instanceLockBelongsToTheUser()
 
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     QCOMPARE(platform::InstanceLock::defaultPath(), runtime + QStringLiteral("/tesserin.lock"));
+    // The second lock sits beside the store, under a name of its own.
+    const QByteArray oldConfig = qgetenv("XDG_CONFIG_HOME");
+    const QString config = m_store.file(QStringLiteral("config"));
+    qputenv("XDG_CONFIG_HOME", QFile::encodeName(config));
+    QCOMPARE(platform::InstanceLockSet::defaultPaths(),
+             QStringList({runtime + QStringLiteral("/tesserin.lock"),
+                          config + QStringLiteral("/Tesserin/tesserin.instance.lock")}));
+    qputenv("XDG_CONFIG_HOME", oldConfig);
     for (const QString &bad :
          {QString(), shared, givenAway ? foreign : shared, m_store.file(QStringLiteral("file")),
           m_store.file(QStringLiteral("missing"))}) {
@@ -423,6 +436,99 @@ void TestPlatform::instanceLockBelongsToTheUser()
         QCOMPARE(lock.tryLock(), Outcome::Failed);
         QVERIFY(lock.why().contains(path.section(QLatin1Char('/'), 0, -2)));
     }
+}
+
+void TestPlatform::instanceLockSetFindsAnyCopy_data()
+{
+    // Lock paths of two copies, relative to the row's folder, where "file" is a regular file
+    // and the folders listed in "inTheWay" stand where a lock file belongs.
+    QTest::addColumn<QStringList>("first");
+    QTest::addColumn<QStringList>("second");
+    QTest::addColumn<QStringList>("inTheWay");
+    QTest::addColumn<bool>("deadHolder"); // the store's lock left by a process that is gone
+    QTest::addColumn<int>("failed");      // locks the first copy cannot take
+    QTest::addColumn<SetOutcome>("firstOutcome");
+    QTest::addColumn<SetOutcome>("secondOutcome");
+
+    const QString store = QStringLiteral("config/Tesserin/tesserin.instance.lock");
+    const QString noStore = QStringLiteral("file/Tesserin/tesserin.instance.lock");
+    const QString runA = QStringLiteral("runA/tesserin.lock");
+    const QString runB = QStringLiteral("cache/Tesserin/tesserin.lock");
+    QTest::newRow("runtime folders differ, store folder new")
+        << QStringList{runA, store} << QStringList{runB, store} << QStringList{} << false << 0
+        << SetOutcome::Taken << SetOutcome::HeldByOther;
+    QTest::newRow("runtime lock is a folder")
+        << QStringList{runA, store} << QStringList{runA, store} << QStringList{runA} << false << 1
+        << SetOutcome::Taken << SetOutcome::HeldByOther;
+    QTest::newRow("store folder cannot be made")
+        << QStringList{runA, noStore} << QStringList{runA, noStore} << QStringList{} << false << 1
+        << SetOutcome::Taken << SetOutcome::HeldByOther;
+    QTest::newRow("no lock at all")
+        << QStringList{runA, noStore} << QStringList{runA, noStore} << QStringList{runA} << false
+        << 2 << SetOutcome::Unchecked << SetOutcome::Unchecked;
+    QTest::newRow("dead holder's store lock")
+        << QStringList{runA, store} << QStringList{runB, store} << QStringList{} << true << 0
+        << SetOutcome::Taken << SetOutcome::HeldByOther;
+}
+
+void TestPlatform::instanceLockSetFindsAnyCopy()
+{
+    QFETCH(QStringList, first);
+    QFETCH(QStringList, second);
+    QFETCH(QStringList, inTheWay);
+    QFETCH(bool, deadHolder);
+    QFETCH(int, failed);
+    QFETCH(SetOutcome, firstOutcome);
+    QFETCH(SetOutcome, secondOutcome);
+
+    const QString row = m_store.file(QString::fromLatin1(QTest::currentDataTag()));
+    const auto inRow = [&row](QStringList paths) {
+        for (QString &path : paths)
+            path = row + QLatin1Char('/') + path;
+        return paths;
+    };
+    QVERIFY(QDir().mkpath(row));
+    writeFile(row + QStringLiteral("/file"), "x");
+    for (const QString &folder : inRow(inTheWay))
+        QVERIFY(QDir().mkpath(folder));
+    if (deadHolder) {
+        QVERIFY(QDir().mkpath(QFileInfo(inRow(first).last()).absolutePath()));
+        writeFile(inRow(first).last(), QByteArray::number(0x7ffffff0) + "\ntesserin\n" +
+                                           QSysInfo::machineHostName().toUtf8() + "\n");
+    }
+
+    auto one = std::make_unique<platform::InstanceLockSet>(inRow(first));
+    QCOMPARE(one->tryLock(), firstOutcome);
+    platform::InstanceLockSet two(inRow(second));
+    QCOMPARE(two.tryLock(), secondOutcome);
+    // Every lock that could not be taken is named, in the log and in the message.
+    QCOMPARE(one->why().size(), failed);
+    QCOMPARE(one->reasons().size(), failed);
+    if (!deadHolder && QFileInfo(row + QStringLiteral("/config")).exists())
+        QCOMPARE(modeOf(row + QStringLiteral("/config/Tesserin")), 0700u);
+
+    if (firstOutcome == SetOutcome::Unchecked) {
+        const QString message = one->uncheckedMessage();
+        QVERIFY(message.contains(QStringLiteral("Quillora")));
+        QVERIFY(message.contains(row + QStringLiteral("/runA/tesserin.lock がフォルダーです")));
+        QVERIFY(message.contains(row + QStringLiteral("/file/Tesserin を作れません")));
+        // The notice the program shows with it.
+        QString shown, button;
+        const auto run = support::onModal<QMessageBox>([&](QMessageBox &box) {
+            shown = box.text();
+            button = box.buttons().size() == 1 ? box.buttons().first()->text() : QString();
+            box.buttons().first()->click();
+        });
+        platform::tell(nullptr, message);
+        QVERIFY(run->seen && !run->leftOpen);
+        QCOMPARE(shown, message);
+        QCOMPARE(button, QStringLiteral("OK"));
+        return;
+    }
+    // The refused copy let go of the locks it had taken before it was refused (one still held
+    // in this process would count as a live copy): once the first copy ends, the next starts.
+    one.reset();
+    QCOMPARE(platform::InstanceLockSet(inRow(second)).tryLock(), SetOutcome::Taken);
 }
 
 void TestPlatform::childrenInheritNothing()

@@ -1,11 +1,13 @@
 // SPDX-License-Identifier: MIT
 #include "notebook/Tesserin.h"
 #include "platform/AppName.h"
-#include "platform/InstanceLock.h"
+#include "platform/InstanceLockSet.h"
+#include "platform/MessageBox.h"
 #include "platform/SystemEnd.h"
 #include "platform/widgets/UiLanguage.h"
 
 #include <QApplication>
+#include <QTimer>
 
 #include <cstdio>
 
@@ -16,24 +18,27 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(platform::AppName);
     widgets::useJapaneseUi(app);
 
-    // A second start ends quietly, before the store is read. A lock that cannot be taken for
-    // any other reason does not keep the user from the texts.
-    platform::InstanceLock lock;
-    switch (lock.tryLock()) {
-    case platform::InstanceLock::Outcome::Taken:
-        break;
-    case platform::InstanceLock::Outcome::HeldByOther:
+    // A second start ends quietly, before the store is read, when any of its locks is held.
+    // Locks that cannot be taken for any other reason do not keep the user from the texts.
+    platform::InstanceLockSet locks;
+    const platform::InstanceLockSet::Outcome outcome = locks.tryLock();
+    if (outcome == platform::InstanceLockSet::Outcome::HeldByOther)
         return 0;
-    case platform::InstanceLock::Outcome::Failed:
-        std::fprintf(stderr, "tesserin: %s; starting without the single-instance check\n",
-                     qPrintable(lock.why()));
-        break;
-    }
+    for (const QString &why : locks.why())
+        std::fprintf(stderr, "tesserin: %s\n", qPrintable(why));
+    const bool unchecked = outcome == platform::InstanceLockSet::Outcome::Unchecked;
+    if (unchecked)
+        std::fprintf(stderr, "tesserin: starting without the single-instance check\n");
 
     Tesserin window;
     platform::SystemEnd systemEnd;
     QObject::connect(&systemEnd, &platform::SystemEnd::endRequested, &window,
                      &Tesserin::systemClose);
     window.show();
+    // From inside the event loop, so that a session ending while the notice is up ends the run.
+    if (unchecked)
+        QTimer::singleShot(0, &window, [&window, text = locks.uncheckedMessage()] {
+            platform::tell(&window, text);
+        });
     return QApplication::exec();
 }

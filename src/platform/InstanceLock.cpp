@@ -23,6 +23,7 @@ InstanceLock::Outcome InstanceLock::tryLock()
     const QString folder = QFileInfo(m_path).absolutePath();
     if (!makePrivateFolder(folder)) {
         m_why = folder + QStringLiteral(" cannot be made a folder");
+        m_reason = QStringLiteral("%1 を作れません").arg(folder);
         return Outcome::Failed;
     }
     // A lock another instance is just creating is empty for a moment: look again before
@@ -42,12 +43,16 @@ InstanceLock::Outcome InstanceLock::tryLock()
         QThread::msleep(100);
     }
     const QFileInfo info(m_path);
-    if (info.isDir())
+    if (info.isDir()) {
         m_why = m_path + QStringLiteral(" is a folder");
-    else if (m_lock.error() == QLockFile::LockFailedError)
+        m_reason = QStringLiteral("%1 がフォルダーです").arg(m_path);
+    } else if (m_lock.error() == QLockFile::LockFailedError) {
         m_why = m_path + QStringLiteral(" names no running process");
-    else
+        m_reason = QStringLiteral("%1 の中身が読めません").arg(m_path);
+    } else {
         m_why = m_path + QStringLiteral(" cannot be created");
+        m_reason = QStringLiteral("%1 を作れません").arg(m_path);
+    }
     return Outcome::Failed;
 }
 

@@ -20,7 +20,11 @@ public:
     explicit InstanceLock(const QString &path = defaultPath());
 
     Outcome tryLock();
+    void unlock() { m_lock.unlock(); }
     QString why() const { return m_why; }
+    // The same in the words of the program's messages.
+    QString reason() const { return m_reason; }
+    QString path() const { return m_path; }
 
     // The user's runtime folder; when that is missing or not the user's alone, the user's own
     // cache folder. Never a folder shared with other accounts.
@@ -30,6 +34,7 @@ private:
     QString m_path;
     QLockFile m_lock;
     QString m_why;
+    QString m_reason;
 };
 
 } // namespace platform

@@ -9,6 +9,16 @@
 
 namespace platform {
 
+namespace {
+// Give the window back its focus where the box found it, as a window system without a window
+// manager would not.
+void returnFocus(QWidget *parent)
+{
+    if (parent && parent->isVisible())
+        parent->window()->activateWindow();
+}
+} // namespace
+
 bool askYesNo(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, AppName, text, QMessageBox::Yes | QMessageBox::No, parent);
@@ -19,20 +29,17 @@ bool askYesNo(QWidget *parent, const QString &text)
     box.setEscapeButton(QMessageBox::No);
     box.setObjectName(QStringLiteral("askYesNo"));
     const bool yes = box.exec() == QMessageBox::Yes;
-    // Give the window back its focus where the question found it, as a window system
-    // without a window manager would not.
-    if (parent && parent->isVisible())
-        parent->window()->activateWindow();
+    returnFocus(parent);
     return yes;
 }
 
 void tell(QWidget *parent, const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, AppName, text, QMessageBox::Ok, parent);
+    box.button(QMessageBox::Ok)->setText(QStringLiteral("OK"));
     box.setObjectName(QStringLiteral("tell"));
     box.exec();
-    if (parent && parent->isVisible())
-        parent->window()->activateWindow();
+    returnFocus(parent);
 }
 
 } // namespace platform
