@@ -31,44 +31,21 @@
 #include <functional>
 #include <limits>
 
+using support::clickRow;
+using support::listItems;
+using support::rowCentre;
+using support::rowCount;
+using support::rowText;
 using support::select;
 using support::writeFile;
 
 namespace {
 
 // The picker's lists are views over string lists.
-int rowCount(const QAbstractItemView *list)
-{
-    return list->model()->rowCount();
-}
-
-QString rowText(const QAbstractItemView *list, int row)
-{
-    return list->model()->index(row, 0).data().toString();
-}
-
-QStringList listItems(const QAbstractItemView *list)
-{
-    QStringList items;
-    for (int row = 0; row < rowCount(list); ++row)
-        items.append(rowText(list, row));
-    return items;
-}
-
 int selectedRow(const QAbstractItemView *list)
 {
     const QModelIndexList chosen = list->selectionModel()->selectedRows();
     return chosen.isEmpty() ? -1 : chosen.first().row();
-}
-
-QPoint rowCentre(const QAbstractItemView *list, int row)
-{
-    return list->visualRect(list->model()->index(row, 0)).center();
-}
-
-void clickRow(QAbstractItemView *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, row));
 }
 
 // "name⇥face⇥face..." per group, so a failing comparison shows the whole table.

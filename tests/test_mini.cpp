@@ -6,6 +6,7 @@
 #include "notebook/FinishText.h"
 #include "notebook/Tesserin.h"
 #include "platform/widgets/BodyText.h"
+#include "platform/widgets/ShortTextBox.h"
 #include "platform/widgets/Theme.h"
 #include "platform/widgets/Twips.h"
 #include "shorttext/frmFace.h"
@@ -28,7 +29,6 @@
 #include <functional>
 #include <memory>
 
-using support::comboItems;
 using support::pressCloseBox;
 using support::select;
 
@@ -194,12 +194,12 @@ void TestMini::openingCopiesTheBodyAndTheShortTexts()
     w->FaceSet->trigger();
     QVERIFY(registered->seen && !registered->leftOpen);
     const QStringList shortTexts{QStringLiteral("x"), QStringLiteral("よろしく")};
-    QCOMPARE(comboItems(w->FaceIcon), shortTexts);
+    QCOMPARE(widgets::shortTexts(w->FaceIcon), shortTexts);
 
     mini = openMini(*w);
     QVERIFY(mini);
     QCOMPARE(widgets::bodyText(mini->Doc), body);
-    QCOMPARE(comboItems(mini->FaceIcon), shortTexts);
+    QCOMPARE(widgets::shortTexts(mini->FaceIcon), shortTexts);
     QCOMPARE(mini->FaceIcon->currentIndex(), -1);
     QVERIFY(mini->FaceIcon->currentText().isEmpty());
 
@@ -207,7 +207,7 @@ void TestMini::openingCopiesTheBodyAndTheShortTexts()
     mini->FaceIcon->addItem(QStringLiteral("only here"));
     QTest::mouseClick(mini->Command1, Qt::LeftButton);
     QTRY_VERIFY(mini.isNull());
-    QCOMPARE(comboItems(w->FaceIcon), shortTexts);
+    QCOMPARE(widgets::shortTexts(w->FaceIcon), shortTexts);
 
     // Every opening copies afresh.
     w->FaceIcon->addItem(QStringLiteral("later"));
@@ -215,7 +215,8 @@ void TestMini::openingCopiesTheBodyAndTheShortTexts()
     widgets::setBodyText(w->Doc1, QStringLiteral("changed"));
     mini = openMini(*w);
     QVERIFY(mini);
-    QCOMPARE(comboItems(mini->FaceIcon), shortTexts + QStringList{QStringLiteral("later")});
+    QCOMPARE(widgets::shortTexts(mini->FaceIcon),
+             shortTexts + QStringList{QStringLiteral("later")});
     QCOMPARE(widgets::bodyText(mini->Doc), QStringLiteral("changed"));
     mini->close();
     QTRY_VERIFY(mini.isNull());
@@ -378,7 +379,8 @@ void TestMini::bigHandsTheBodyBackAndKeepsTheRest()
     QCOMPARE(w->Info[2]->text(), QStringLiteral("http://example.org/"));
     QVERIFY(w->LockText->isChecked());
     QVERIFY(w->Info[0]->isReadOnly());
-    QCOMPARE(comboItems(w->FaceIcon), (QStringList{QStringLiteral("s1"), QStringLiteral("s2")}));
+    QCOMPARE(widgets::shortTexts(w->FaceIcon),
+             (QStringList{QStringLiteral("s1"), QStringLiteral("s2")}));
     QVERIFY(!m_store.has(QStringLiteral("Data/str2")));
 
     // Pressing "小さくする" again shows the body as it was left.

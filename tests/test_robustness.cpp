@@ -9,6 +9,7 @@
 #include "notebook/Tesserin.h"
 #include "platform/TextDecoding.h"
 #include "platform/widgets/BodyText.h"
+#include "platform/widgets/ShortTextBox.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -506,7 +507,7 @@ void TestRobustness::mainWindowLoadsOddFileAndWritesItBackReadable()
         QCOMPARE(w.Doc0->text(), QStringLiteral("title"));
         QCOMPARE(w.Info[0]->text(), QString());
         QCOMPARE(w.Info[2]->text(), QStringLiteral("https://example.org/?a=1,b=2"));
-        QCOMPARE(support::comboItems(w.FaceIcon),
+        QCOMPARE(widgets::shortTexts(w.FaceIcon),
                  QStringList({QStringLiteral("one"), QStringLiteral("two")}));
         QVERIFY(!w.LockText->isChecked());
 

@@ -3,6 +3,8 @@
 
 #include "notebook/NotebookStore.h"
 #include "notebook/Tesserin.h"
+#include "platform/widgets/Controls.h"
+#include "platform/widgets/ShortTextBox.h"
 #include "platform/widgets/Theme.h"
 #include "platform/widgets/Twips.h"
 #include "shorttext/ShortTextRules.h"
@@ -25,10 +27,9 @@
 #include <memory>
 
 using support::clickRow;
-using support::comboItems;
 using support::listItems;
 using support::pressCloseBox;
-using support::selectedRow;
+using widgets::selectedRow;
 
 namespace {
 
@@ -256,7 +257,7 @@ void TestShortText::registeringFollowsTheRules()
                                QStringLiteral("ｱｲｳ"),           QStringLiteral("アイウ"),
                                QStringLiteral("あいう"),        QStringLiteral("\u3000abc\u3000"),
                                QString(40000, QLatin1Char('x'))};
-    QCOMPARE(comboItems(w->FaceIcon), expected);
+    QCOMPARE(widgets::shortTexts(w->FaceIcon), expected);
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
 }
 
@@ -264,13 +265,13 @@ void TestShortText::repeatedItemsStayRepeated()
 {
     const QStringList start{QStringLiteral("x"), QStringLiteral("y"), QStringLiteral("x")};
     auto w = support::shownMain(m_store.path(), start);
-    QCOMPARE(comboItems(w->FaceIcon), start);
+    QCOMPARE(widgets::shortTexts(w->FaceIcon), start);
 
     // Opening and closing without a change rebuilds the same list.
     auto visit = support::onModal<frmFace>([](frmFace &dlg) { dlg.Command3->click(); });
     w->FaceSet->trigger();
     QVERIFY(visit->seen && !visit->leftOpen);
-    QCOMPARE(comboItems(w->FaceIcon), start);
+    QCOMPARE(widgets::shortTexts(w->FaceIcon), start);
 
     visit = support::onModal<frmFace>([&](frmFace &dlg) {
         QCOMPARE(listItems(dlg.List1), start);
@@ -284,7 +285,7 @@ void TestShortText::repeatedItemsStayRepeated()
     });
     w->FaceSet->trigger();
     QVERIFY(visit->seen && !visit->leftOpen);
-    QCOMPARE(comboItems(w->FaceIcon), start);
+    QCOMPARE(widgets::shortTexts(w->FaceIcon), start);
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
 }
 
@@ -395,7 +396,8 @@ void TestShortText::enterAndEscapePressNothing()
     });
     w->FaceSet->trigger();
     QVERIFY(visit->seen && visit->leftOpen);
-    QCOMPARE(comboItems(w->FaceIcon), (QStringList{QStringLiteral("a"), QStringLiteral("new")}));
+    QCOMPARE(widgets::shortTexts(w->FaceIcon),
+             (QStringList{QStringLiteral("a"), QStringLiteral("new")}));
 }
 
 void TestShortText::everyWayOfClosingWritesTheListBack_data()
@@ -437,7 +439,8 @@ void TestShortText::everyWayOfClosingWritesTheListBack()
     });
     w->FaceSet->trigger();
     QVERIFY(visit->seen && !visit->leftOpen);
-    QCOMPARE(comboItems(w->FaceIcon), (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
+    QCOMPARE(widgets::shortTexts(w->FaceIcon),
+             (QStringList{QStringLiteral("b"), QStringLiteral("c")}));
     QCOMPARE(w->FaceIcon->currentIndex(), -1);
     QCOMPARE(rebuilt, 1); // handed back once, however many close paths it passed
 }

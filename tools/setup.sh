@@ -3,9 +3,9 @@
 # Installs what building, running and testing need on Debian 12 (run as root), then builds.
 # Usage: tools/setup.sh run | test | package | perf
 #   run      build and start the program; through sudo, as the user who called sudo
-#   test     build and run the whole test suite, then build again with AddressSanitizer and
-#            UndefinedBehaviorSanitizer and run the whole suite once more, then run each fuzzer
-#            for a short while (clang's libFuzzer)
+#   test     check the C++ sources' formatting (clang-format), build and run the whole test
+#            suite, then build again with AddressSanitizer and UndefinedBehaviorSanitizer and
+#            run the whole suite once more, then run each fuzzer for a short while (libFuzzer)
 #   package  build a Release tree in build-release/ and the Debian package from it, and check
 #            the package with lintian when lintian is installed
 #   perf     build a Release tree in build-perf/, measure it and rewrite docs/PERFORMANCE.md
@@ -18,8 +18,9 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libbenchmark-dev qt6-tran
           fonts-ipafont-gothic xdg-utils xvfb xdotool xclip x11-utils imagemagick)
 # The performance script watches the X server through python3-xlib, under xvfb-run (needs xauth).
 if [ "${1:-}" = perf ]; then packages+=(python3 python3-xlib xauth); fi
-# clang and its runtime libraries build the fuzzers that the test command runs briefly.
-if [ "${1:-}" = test ]; then packages+=(clang libclang-rt-14-dev); fi
+# clang and its runtime libraries build the fuzzers that the test command runs briefly;
+# clang-format checks the formatting that .clang-format states.
+if [ "${1:-}" = test ]; then packages+=(clang libclang-rt-14-dev clang-format); fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
@@ -101,6 +102,11 @@ case "${1:-}" in
     echo "setup: the package is $deb" ;;
   test)
     status=0
+    echo "== formatting (clang-format $(clang-format --version | grep -o '[0-9][0-9.]*' | head -1)) =="
+    # Every C++ file of the project, build folders left out; the rest of the suite runs anyway.
+    find src tests bench fuzz tools \( -name '*.cpp' -o -name '*.h' \) -print0 |
+      xargs -0 clang-format --dry-run --Werror ||
+      { status=1; echo "setup: run clang-format -i on the files above" >&2; }
     (cd build && ctest --output-on-failure) || status=$?
 
     echo "== the same suite under AddressSanitizer and UndefinedBehaviorSanitizer =="

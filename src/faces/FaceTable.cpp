@@ -10,6 +10,9 @@
 #include <optional>
 
 static_assert(FaceTable::MaxGroups < 0xFFFF, "a slot holds a group's number + 1 in 16 bits");
+// The index never outgrows 2^16 slots, so a slot is chosen by the hash's low 16 bits at most
+// and the tag, from bits 16 to 31 (folded with 48 to 63), is independent of it.
+static_assert(2 * FaceTable::MaxGroups <= 0x10000, "the slot number stays in 16 bits");
 
 namespace {
 constexpr char16_t Tab = u'\t';

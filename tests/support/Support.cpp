@@ -2,11 +2,10 @@
 #include "Support.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QClipboard>
-#include <QComboBox>
 #include <QDir>
-#include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
@@ -113,32 +112,32 @@ void answerNextQuestion(bool yes, Question *seen)
     });
 }
 
-QStringList comboItems(const QComboBox *box)
+int rowCount(const QAbstractItemView *list)
+{
+    return list->model()->rowCount();
+}
+
+QString rowText(const QAbstractItemView *list, int row)
+{
+    return list->model()->index(row, 0).data().toString();
+}
+
+QStringList listItems(const QAbstractItemView *list)
 {
     QStringList items;
-    for (int i = 0; i < box->count(); ++i)
-        items.append(box->itemText(i));
+    for (int row = 0; row < rowCount(list); ++row)
+        items.append(rowText(list, row));
     return items;
 }
 
-QStringList listItems(const QListWidget *list)
+QPoint rowCentre(const QAbstractItemView *list, int row)
 {
-    QStringList items;
-    for (int i = 0; i < list->count(); ++i)
-        items.append(list->item(i)->text());
-    return items;
+    return list->visualRect(list->model()->index(row, 0)).center();
 }
 
-int selectedRow(const QListWidget *list)
+void clickRow(QAbstractItemView *list, int row)
 {
-    const QList<QListWidgetItem *> chosen = list->selectedItems();
-    return chosen.isEmpty() ? -1 : list->row(chosen.first());
-}
-
-void clickRow(QListWidget *list, int row)
-{
-    QTest::mouseClick(list->viewport(), Qt::LeftButton, {},
-                      list->visualItemRect(list->item(row)).center());
+    QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, rowCentre(list, row));
 }
 
 void select(QPlainTextEdit *box, int start, int length)

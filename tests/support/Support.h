@@ -13,8 +13,7 @@
 #include <functional>
 #include <memory>
 
-class QComboBox;
-class QListWidget;
+class QAbstractItemView;
 class QPlainTextEdit;
 
 namespace support {
@@ -73,11 +72,13 @@ struct Question
 // Answers the next question box, recording what it showed.
 void answerNextQuestion(bool yes, Question *seen = nullptr);
 
-// Widget probes.
-QStringList comboItems(const QComboBox *box);
-QStringList listItems(const QListWidget *list);
-int selectedRow(const QListWidget *list);
-void clickRow(QListWidget *list, int row);
+// Widget probes. A short-text box's items and a list's selected row are the kit's own
+// (widgets::shortTexts, widgets::selectedRow).
+int rowCount(const QAbstractItemView *list);
+QString rowText(const QAbstractItemView *list, int row);
+QStringList listItems(const QAbstractItemView *list);
+QPoint rowCentre(const QAbstractItemView *list, int row);
+void clickRow(QAbstractItemView *list, int row);
 // Places the box's selection: from start, length characters.
 void select(QPlainTextEdit *box, int start, int length);
 // The window system's close box: a spontaneous close event to the native window, which neither

@@ -7,7 +7,7 @@
 #include <QList>
 
 // The emoticon file read the plain way: all lines split off first, and each line's group found
-// by comparing its name with every group before it. It is the benchmark's baseline for
-// FaceTable's indexed reading, and a second, independent reading of the same rules that the
-// tests compare FaceTable with.
+// by comparing its name with every group before it. A second, independent reading of the same
+// rules: the oracle that the tests and the fuzz targets compare FaceTable with, and the
+// benchmark's baseline for its indexed reading.
 QList<FaceGroup> readFacesLinearly(const QByteArray &bytes);
