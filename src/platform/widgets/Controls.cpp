@@ -13,6 +13,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMimeData>
+#include <QPen>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QResizeEvent>
@@ -131,6 +132,13 @@ protected:
             focus.rect = r.adjusted(FocusInset, FocusInset, -FocusInset, -FocusInset);
             focus.backgroundColor = colour;
             painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+            // Fusion's frame is a faint tint on these light faces; a dotted line in the text's
+            // colour, as the classic desktop draws it, shows the focus from across the room.
+            if (focus.state & QStyle::State_KeyboardFocusChange) {
+                painter.setPen(QPen(option.palette.color(QPalette::ButtonText), 1, Qt::DotLine));
+                painter.setBrush(Qt::NoBrush);
+                painter.drawRect(focus.rect.adjusted(1, 1, -2, -2));
+            }
         }
     }
 
