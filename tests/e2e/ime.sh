@@ -37,7 +37,7 @@ if [ "$(id -u)" -eq 0 ]; then
   status=0
   runuser -u nobody -- env -u XDG_RUNTIME_DIR -u DBUS_SESSION_BUS_ADDRESS TMPDIR="$as_user" \
     bash "$as_user/ime.sh" "$as_user/tesserin" || status=$?
-  rm -rf "$as_user"
+  rm -rf "$as_user" 2>/dev/null || true
   exit "$status"
 fi
 
@@ -51,7 +51,8 @@ cleanup() {
     [ -f "$work/app.log" ] && cat "$work/app.log" >&2
   }
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
+  wait 2>/dev/null || true
+  rm -rf "$work" 2>/dev/null || true
   exit "$rc"
 }
 trap cleanup EXIT
