@@ -14,6 +14,7 @@
 #include <QKeyEvent>
 #include <QListWidget>
 #include <QPlainTextEdit>
+#include <QStyledItemDelegate>
 #include <QTemporaryDir>
 
 #include <benchmark/benchmark.h>
@@ -86,6 +87,54 @@ void BM_RegistrationListEndAfterChange(benchmark::State &state)
 }
 BENCHMARK(BM_RegistrationListEndAfterChange)->Arg(1)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RegistrationListEndAfterChange)->Arg(0)->Iterations(3)->Unit(benchmark::kMillisecond);
+
+// The list filled with 30,000 rows and shown, as the registration window opens: the texts are
+// measured once. Arg 0 with Qt's own delegate, for comparison.
+void BM_RegistrationListOpen(benchmark::State &state)
+{
+    const QStringList rows = texts();
+    for (auto _ : state) {
+        QWidget window;
+        window.resize(300, 300);
+        QListWidget *list =
+            widgets::makeList(&window, {210, 210, 2145, 2760}, QStringLiteral("List1"));
+        if (state.range(0) == 0)
+            list->setItemDelegate(new QStyledItemDelegate(list));
+        list->addItems(rows);
+        window.show();
+        QCoreApplication::processEvents();
+    }
+}
+BENCHMARK(BM_RegistrationListOpen)->Arg(1)->Arg(0)->Iterations(10)->Unit(benchmark::kMillisecond);
+
+// A deletion and the End key after it: the widest row is measured again over all rows. Arg 0
+// with Qt's own delegate, for comparison.
+void BM_RegistrationListDeleteThenEnd(benchmark::State &state)
+{
+    QWidget window;
+    window.resize(300, 300);
+    QListWidget *list = widgets::makeList(&window, {210, 210, 2145, 2760}, QStringLiteral("List1"));
+    if (state.range(0) == 0)
+        list->setItemDelegate(new QStyledItemDelegate(list)); // the last row's width for all
+    list->addItems(texts());
+    window.show();
+    list->setFocus();
+    QCoreApplication::processEvents();
+    for (auto _ : state) {
+        delete list->takeItem(list->count() / 2);
+        QKeyEvent end(QEvent::KeyPress, Qt::Key_End, Qt::NoModifier);
+        QCoreApplication::sendEvent(list, &end);
+        list->viewport()->repaint();
+        state.PauseTiming();
+        list->setCurrentRow(0);
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(BM_RegistrationListDeleteThenEnd)
+    ->Arg(1)
+    ->Arg(0)
+    ->Iterations(20)
+    ->Unit(benchmark::kMillisecond);
 
 // The picker's group list over a face.txt of 30,000 groups.
 void BM_PickerGroupKeys(benchmark::State &state)

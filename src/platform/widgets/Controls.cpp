@@ -9,6 +9,7 @@
 #include <QCoreApplication>
 #include <QFontMetrics>
 #include <QGuiApplication>
+#include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QListWidget>
@@ -24,8 +25,8 @@
 #include <QStyledItemDelegate>
 #include <QTextDocumentFragment>
 
-#include <algorithm>
 #include <limits>
+#include <map>
 
 namespace widgets {
 
@@ -173,7 +174,8 @@ protected:
 // Rows of one height and of the widest text's width. With uniform sizes QListView takes the
 // last row's size for every row, so a short last row would cut the longer ones with "…" and take
 // the horizontal scroll bar away; measuring each row instead costs a frame per End key on
-// thousands of rows. The widest text is measured once and again only after a removal or change.
+// thousands of rows. The texts are measured once, then only the rows added or removed: a count
+// of rows per width keeps the widest known when the widest row goes.
 class WholeRowsDelegate : public QStyledItemDelegate
 {
 public:
@@ -182,46 +184,76 @@ public:
     void watch(const QAbstractItemModel *model)
     {
         connect(model, &QAbstractItemModel::rowsInserted, this,
-                [this](const QModelIndex &, int first, int last) { widen(first, last); });
-        const auto forget = [this] { m_widest = -1; };
-        connect(model, &QAbstractItemModel::rowsRemoved, this, forget);
-        connect(model, &QAbstractItemModel::rowsMoved, this, forget);
+                [this](const QModelIndex &, int first, int last) { count(first, last, 1); });
+        connect(model, &QAbstractItemModel::rowsAboutToBeRemoved, this,
+                [this](const QModelIndex &, int first, int last) { count(first, last, -1); });
+        // Moves and sorting keep the texts; a reset or an edit is measured afresh.
+        const auto forget = [this] { m_measured = false; };
         connect(model, &QAbstractItemModel::modelReset, this, forget);
-        connect(model, &QAbstractItemModel::layoutChanged, this, forget);
         connect(model, &QAbstractItemModel::dataChanged, this, forget);
     }
 
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QSize size = QStyledItemDelegate::sizeHint(option, index);
-        const QFontMetrics metrics(m_view->font());
-        if (m_widest < 0) {
-            m_widest = 0;
-            measure(metrics, 0, m_view->model()->rowCount() - 1);
+        if (!m_measured) {
+            m_widths.clear();
+            m_measured = true;
+            count(0, m_view->model()->rowCount() - 1, 1);
         }
-        const int own = metrics.horizontalAdvance(index.data().toString());
-        size.setWidth(size.width() - own + m_widest);
+        const int widest = m_widths.empty() ? 0 : m_widths.rbegin()->first;
+        const int own = QFontMetrics(m_view->font()).horizontalAdvance(index.data().toString());
+        size.setWidth(size.width() - own + widest);
         return size;
     }
 
 private:
-    // New rows widen a known width; an unknown one is measured in full at the next look.
-    void widen(int first, int last)
+    void count(int first, int last, int step) const
     {
-        if (m_widest >= 0)
-            measure(QFontMetrics(m_view->font()), first, last);
+        if (!m_measured)
+            return; // measured in full at the next look
+        const QAbstractItemModel *model = m_view->model();
+        const QFont font = m_view->font();
+        if (font != m_font) {
+            m_font = font;
+            m_advance.clear();
+        }
+        const QFontMetrics metrics(font);
+        for (int row = first; row <= last; ++row) {
+            const int width = textWidth(metrics, model->index(row, 0).data().toString());
+            const auto it = m_widths.try_emplace(width, 0).first;
+            it->second += step;
+            if (it->second <= 0)
+                m_widths.erase(it);
+        }
     }
 
-    void measure(const QFontMetrics &metrics, int first, int last) const
+    // The sum of the characters' advances, each measured once per font: shaping every text of
+    // a long list costs a quarter second at the opening, and short texts rarely kern, so the sum
+    // errs only a little wide.
+    int textWidth(const QFontMetrics &metrics, const QString &text) const
     {
-        const QAbstractItemModel *model = m_view->model();
-        for (int row = first; row <= last; ++row)
-            m_widest = std::max(m_widest,
-                                metrics.horizontalAdvance(model->index(row, 0).data().toString()));
+        int width = 0;
+        const qsizetype n = text.size();
+        for (qsizetype i = 0; i < n; ++i) {
+            const bool pair =
+                text[i].isHighSurrogate() && i + 1 < n && text[i + 1].isLowSurrogate();
+            const char32_t code =
+                pair ? QChar::surrogateToUcs4(text[i], text[i + 1]) : char32_t(text[i].unicode());
+            auto it = m_advance.constFind(code);
+            if (it == m_advance.cend())
+                it = m_advance.insert(code, metrics.horizontalAdvance(text.mid(i, pair ? 2 : 1)));
+            width += *it;
+            i += pair;
+        }
+        return width;
     }
 
     QAbstractItemView *m_view;
-    mutable int m_widest = -1;
+    mutable QFont m_font;
+    mutable QHash<char32_t, int> m_advance;
+    mutable bool m_measured = false;
+    mutable std::map<int, int> m_widths; // text width -> rows that wide
 };
 } // namespace
 
