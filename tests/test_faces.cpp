@@ -643,10 +643,9 @@ void TestFaces::enterAndEscapePressNothing()
     PickerRun run = runPicker(nullptr, &target, [&](GetFace *w) {
         const auto [facetext, kind, face, select, close] = PickerParts(w);
         clickRow(kind, 0);
-        clickRow(child<QListView>(w, "face"), 0);
-        const std::array<QWidget *, 4> places{facetext, kind, child<QListView>(w, "face"),
-                                              child<QPushButton>(w, "SelectBtn")};
-        for (QWidget *place : places) {
+        clickRow(face, 0);
+        // In the box and the lists Enter and Escape press nothing: there is no default button.
+        for (QWidget *place : std::initializer_list<QWidget *>{facetext, kind, face}) {
             place->setFocus();
             QTest::keyClick(place, Qt::Key_Return);
             QTest::keyClick(place, Qt::Key_Enter, Qt::KeypadModifier);
@@ -655,11 +654,30 @@ void TestFaces::enterAndEscapePressNothing()
         }
         QCOMPARE(target.toPlainText(), QStringLiteral("keep"));
         QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
-        child<QPushButton>(w, "CloseBtn")->click();
+        QVERIFY(!select->isDefault() && !close->isDefault());
+        // Escape on a button presses nothing either; Enter presses the button with the focus.
+        facetext->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(facetext, Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), select);
+        QTest::keyClick(select, Qt::Key_Escape);
+        QVERIFY(w->isVisible());
+        QTest::keyClick(select, Qt::Key_Return);
+    });
+    QVERIFY(!run.leftOpen);
+    QCOMPARE(run.result, int(QDialog::Accepted));
+    QCOMPARE(target.toPlainText(), QStringLiteral("(^_^)keep"));
+
+    // The keypad's Enter on 閉じる closes without inserting.
+    run = runPicker(nullptr, &target, [&](GetFace *w) {
+        const auto [facetext, kind, face, select, close] = PickerParts(w);
+        clickRow(kind, 0);
+        clickRow(face, 0);
+        close->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(close, Qt::Key_Enter, Qt::KeypadModifier);
     });
     QVERIFY(!run.leftOpen);
     QCOMPARE(run.result, int(QDialog::Rejected));
-    QCOMPARE(target.toPlainText(), QStringLiteral("keep"));
+    QCOMPARE(target.toPlainText(), QStringLiteral("(^_^)keep"));
 }
 
 void TestFaces::closingInsertsNothing()

@@ -2,6 +2,7 @@
 #include "Support.h"
 
 #include "faces/GetFace.h"
+#include "mini/frmMini.h"
 #include "notebook/FinishText.h"
 #include "notebook/NotebookStore.h"
 #include "platform/DesktopOpen.h"
@@ -9,6 +10,7 @@
 #include "platform/InstanceLock.h"
 #include "platform/SystemEnd.h"
 #include "platform/widgets/BodyText.h"
+#include "platform/widgets/ShortTextBox.h"
 #include "platform/widgets/Theme.h"
 #include "platform/widgets/UiLanguage.h"
 #include "shorttext/frmFace.h"
@@ -31,7 +33,9 @@
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QScopeGuard>
+#include <QScrollBar>
 #include <QSignalSpy>
+#include <QStyleFactory>
 #include <QtTest>
 
 #include <csignal>
@@ -76,6 +80,26 @@ void rightClick(QWidget *box)
     QTRY_VERIFY(qobject_cast<QMenu *>(QApplication::activePopupWidget()));
 }
 
+// The widget as painted at this scale, as a screen of that density shows it.
+QImage rendered(QWidget *widget, qreal scale)
+{
+    QImage image((QSizeF(widget->size()) * scale).toSize(), QImage::Format_ARGB32);
+    image.setDevicePixelRatio(scale);
+    image.fill(Qt::transparent);
+    widget->render(&image);
+    return image;
+}
+
+// Breeze Dark's colours, as KDE sets them.
+QPalette darkPalette()
+{
+    QPalette dark(QColor(252, 252, 252), QColor(49, 54, 59), QColor(70, 75, 80), QColor(20, 22, 24),
+                  QColor(40, 43, 47), QColor(252, 252, 252), QColor(252, 252, 252),
+                  QColor(27, 30, 32), QColor(35, 38, 41));
+    dark.setColor(QPalette::Highlight, QColor(61, 174, 233));
+    return dark;
+}
+
 // Text stands out from its background: their greys lie far apart.
 bool readable(const QPalette &p, QPalette::ColorGroup group, QPalette::ColorRole text,
               QPalette::ColorRole back)
@@ -96,6 +120,13 @@ private slots:
     void layoutMatchesTheTables();
     void menusAndShortcuts();
     void tabOrderSkipsButtons();
+    void focusShowsOnColouredButtons_data();
+    void focusShowsOnColouredButtons();
+    void enterPressesTheFocusedButton();
+    void menuBarByKeyboard();
+    void keyboardCopyGivesCrLf();
+    void shortTextListDropsDownBounded_data();
+    void shortTextListDropsDownBounded();
     void personalDetailsSelectWholeTextOnFocus();
     void focusComingBackKeepsTheCaret();
     void slotSwitchKeepsEveryDraft();
@@ -397,6 +428,227 @@ void TestNotebook::tabOrderSkipsButtons()
     for (QPushButton *b : {w->Command3[0], w->Command3[4], w->Command2, w->Command1,
                            w->DocSelect[0], w->DocSelect[2]})
         QVERIFY(!(b->focusPolicy() & Qt::TabFocus));
+}
+
+void TestNotebook::focusShowsOnColouredButtons_data()
+{
+    QTest::addColumn<bool>("dark");
+    QTest::addColumn<qreal>("scale");
+    for (const bool dark : {false, true})
+        for (const qreal scale : {1.0, 1.5, 2.0})
+            QTest::addRow("%s x%.1f", dark ? "dark" : "light", scale) << dark << scale;
+}
+
+void TestNotebook::focusShowsOnColouredButtons()
+{
+    QFETCH(bool, dark);
+    QFETCH(qreal, scale);
+    const QPalette normal = QApplication::palette();
+    const auto restore = qScopeGuard([&] { QApplication::setPalette(normal); });
+    if (dark)
+        QApplication::setPalette(darkPalette());
+    auto w = support::shownMain(m_store.path());
+    const std::array<QPushButton *, 3> buttons{w->facebtn, w->SiteLink, w->Command4};
+    std::vector<QImage> unfocused;
+    for (QPushButton *b : buttons)
+        unfocused.push_back(rendered(b, scale));
+
+    // By Tab, as a person moves: Fusion shows the frame only after a move by keyboard.
+    w->FaceIcon->setFocus(Qt::TabFocusReason);
+    const int edge = qCeil(2 * scale);
+    for (size_t i = 0; i < buttons.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget(), buttons[i]);
+        const QImage focused = rendered(buttons[i], scale);
+        QCOMPARE(focused.size(), unfocused[i].size());
+        // The frame lies inside the raised edge, which stays as it was.
+        int inside = 0, onEdge = 0;
+        for (int y = 0; y < focused.height(); ++y)
+            for (int x = 0; x < focused.width(); ++x) {
+                if (focused.pixel(x, y) == unfocused[i].pixel(x, y))
+                    continue;
+                const bool band = x < edge || y < edge || x >= focused.width() - edge ||
+                                  y >= focused.height() - edge;
+                ++(band ? onEdge : inside);
+            }
+        QCOMPARE(onEdge, 0);
+        // At least a line along each long side.
+        QVERIFY2(inside >= focused.width(), qPrintable(QString::number(inside)));
+    }
+
+    // Raised: light above and left, dark below and right; the checked slot is sunken.
+    const auto grey = [&](QPushButton *b, int x, int y) {
+        return qGray(rendered(b, scale).pixel(x, y));
+    };
+    for (QPushButton *b : {w->Command1, w->DocSelect[1]}) {
+        const QImage image = rendered(b, scale);
+        const int face = qGray(image.pixel(image.width() / 2, edge));
+        QVERIFY(qGray(image.pixel(0, 0)) > face);
+        QVERIFY(qGray(image.pixel(image.width() - 1, image.height() - 1)) < face);
+    }
+    QVERIFY(w->DocSelect[0]->isChecked());
+    const QImage sunken = rendered(w->DocSelect[0], scale);
+    QVERIFY(grey(w->DocSelect[0], 0, 0) < qGray(sunken.pixel(sunken.width() / 2, edge)));
+}
+
+void TestNotebook::enterPressesTheFocusedButton()
+{
+    QStringList opened;
+    platform::setDesktopOpenRecorder([&](const QString &t) { opened << t; });
+    auto w = support::shownMain(m_store.path());
+    const std::array<std::pair<Qt::Key, Qt::KeyboardModifiers>, 2> enters{
+        {{Qt::Key_Return, Qt::NoModifier}, {Qt::Key_Enter, Qt::KeypadModifier}}};
+
+    // In a box Enter presses nothing: no button is the default.
+    for (QWidget *box : std::initializer_list<QWidget *>{w->Info[0], w->Doc0, w->FaceIcon}) {
+        box->setFocus(Qt::TabFocusReason);
+        for (const auto &[key, mods] : enters)
+            QTest::keyClick(box, key, mods);
+    }
+    QVERIFY(opened.isEmpty());
+    QVERIFY(!w->mini() && w->isVisible());
+
+    for (const auto &[key, mods] : enters) {
+        const auto picker = support::onModal<GetFace>([](GetFace &m) { m.close(); });
+        w->facebtn->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w->facebtn, key, mods);
+        QVERIFY(picker->seen && !picker->leftOpen);
+        w->SiteLink->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(w->SiteLink, key, mods);
+    }
+    QCOMPARE(opened.size(), 2);
+    QVERIFY(opened.last().startsWith(QStringLiteral("http")));
+
+    // The mini window: Enter in its body breaks the line, on コピー copies, on 大きく returns.
+    w->Command4->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->Command4, Qt::Key_Return);
+    QVERIFY(w->mini() && !w->isVisible());
+    frmMini *mini = w->mini();
+    QTest::keyClicks(mini->Doc, QStringLiteral("a"));
+    QTest::keyClick(mini->Doc, Qt::Key_Return);
+    QCOMPARE(widgets::bodyText(mini->Doc), QStringLiteral("a") + CrLf);
+    putClipboard(QString());
+    mini->Command2->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(mini->Command2, Qt::Key_Enter, Qt::KeypadModifier);
+    QCOMPARE(clipboardText(), QStringLiteral("a") + CrLf);
+    for (QPushButton *b : {mini->Command1, mini->Command2, mini->Command3})
+        QVERIFY(!b->isDefault() && !b->autoDefault());
+    mini->Command1->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(mini->Command1, Qt::Key_Return);
+    QTRY_VERIFY(!w->mini());
+    QVERIFY(w->isVisible());
+    QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("a") + CrLf);
+}
+
+void TestNotebook::menuBarByKeyboard()
+{
+    auto w = support::shownMain(m_store.path());
+    QMenuBar *bar = w->menuBar();
+    w->Doc1->setFocus(Qt::TabFocusReason);
+    // The pointer away from where the menus open: an item under it would be highlighted.
+    QTest::mouseMove(w->Doc1);
+
+    // F10 opens 機能; the arrows move on, Enter runs the command, Escape leaves.
+    QTest::keyClick(w->Doc1, Qt::Key_F10);
+    QTRY_COMPARE(QApplication::activePopupWidget(), w->Function);
+    QTest::keyClick(w->Function, Qt::Key_Down);
+    QCOMPARE(w->Function->activeAction(), w->LockText);
+    QTest::keyClick(w->Function, Qt::Key_Right);
+    QTRY_COMPARE(QApplication::activePopupWidget(), w->CopyMenu);
+    QTest::keyClick(w->CopyMenu, Qt::Key_Left);
+    QTRY_COMPARE(QApplication::activePopupWidget(), w->Function);
+    QCOMPARE(w->Function->activeAction(), w->LockText);
+    QTest::keyClick(w->Function, Qt::Key_Return);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QVERIFY(w->LockText->isChecked());
+    QVERIFY(w->Info[0]->isReadOnly());
+    QTest::keyClick(w->Doc1, Qt::Key_F10);
+    QTRY_COMPARE(QApplication::activePopupWidget(), w->Function);
+    QTest::keyClick(w->Function, Qt::Key_Escape);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Escape);
+    QTRY_VERIFY(!QApplication::activePopupWidget());
+    QTRY_VERIFY(!bar->hasFocus());
+    QCOMPARE(w->menuBar()->actions().at(0)->text(), QStringLiteral("機能")); // no mnemonic
+
+    // A lone Alt puts the menu bar in keyboard mode: its first title shows it.
+    const QRect first = bar->actionGeometry(w->Function->menuAction());
+    const QImage before = bar->grab(first).toImage();
+    QTest::keyClick(w->Doc1, Qt::Key_Alt);
+    QTRY_VERIFY(bar->hasFocus());
+    QVERIFY(bar->grab(first).toImage() != before);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QTRY_VERIFY(!bar->hasFocus());
+    QCOMPARE(bar->grab(first).toImage(), before);
+}
+
+void TestNotebook::keyboardCopyGivesCrLf()
+{
+    auto w = support::shownMain(m_store.path());
+    const QString text = QStringLiteral("a\u00a0b\r\nc d\r\n\r\ne");
+    widgets::setBodyText(w->Doc1, text);
+    widgets::insertIntoBody(w->Doc1, QStringLiteral("\u2028f")); // a pasted separator, first
+    w->Doc1->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->Doc1, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(w->Doc1, Qt::Key_C, Qt::ControlModifier);
+    const QString whole = CrLf + QStringLiteral("f") + text;
+    QCOMPARE(clipboardText(), whole);
+    QTest::keyClick(w->Doc1, Qt::Key_F9);
+    QCOMPARE(clipboardText(), FinishText(whole));
+    // Part of a line and across lines, by cut.
+    support::select(w->Doc1, 3, 5);
+    QTest::keyClick(w->Doc1, Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(clipboardText(), QStringLiteral("\u00a0b\r\nc "));
+
+    QTest::mouseClick(w->Command4, Qt::LeftButton);
+    frmMini *mini = w->mini();
+    QVERIFY(mini);
+    widgets::setBodyText(mini->Doc, QStringLiteral("x\r\n\u00a0\r\ny"));
+    QTest::keyClick(mini->Doc, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(mini->Doc, Qt::Key_C, Qt::ControlModifier);
+    QCOMPARE(clipboardText(), QStringLiteral("x\r\n\u00a0\r\ny"));
+    mini->close();
+}
+
+void TestNotebook::shortTextListDropsDownBounded_data()
+{
+    QTest::addColumn<QString>("style");
+    for (const QString &key : QStyleFactory::keys())
+        QTest::newRow(qPrintable(key)) << key;
+}
+
+void TestNotebook::shortTextListDropsDownBounded()
+{
+    QFETCH(QString, style);
+    QStyle *const before = QApplication::style();
+    const QString beforeName = before->name();
+    QApplication::setStyle(style);
+    const auto restore = qScopeGuard([&] { QApplication::setStyle(beforeName); });
+
+    QStringList texts;
+    for (int i = 0; i < 30000; ++i)
+        texts << QStringLiteral("短文%1").arg(i);
+    auto w = support::shownMain(m_store.path());
+    widgets::setShortTexts(w->FaceIcon, texts);
+    QVERIFY(w->FaceIcon->maxVisibleItems() >= 10 && w->FaceIcon->maxVisibleItems() <= 20);
+    w->FaceIcon->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->FaceIcon, Qt::Key_Down, Qt::AltModifier);
+    QAbstractItemView *view = w->FaceIcon->view();
+    QTRY_VERIFY(view->isVisible());
+    QWidget *popup = view->window();
+    const int row = view->sizeHintForRow(0);
+    QVERIFY(row > 0);
+    QVERIFY2(popup->height() <= 21 * row, qPrintable(QString::number(popup->height())));
+    QVERIFY(popup->height() >= 10 * row);
+    QVERIFY(view->verticalScrollBar()->isVisible());
+    // Under the box, not over it.
+    QVERIFY(popup->geometry().top() >=
+            w->FaceIcon->mapToGlobal(QPoint(0, w->FaceIcon->height())).y() - 1);
+    // Choosing works as before: End, Enter.
+    QTest::keyClick(view, Qt::Key_End);
+    QTest::keyClick(view, Qt::Key_Return);
+    QTRY_VERIFY(!view->isVisible());
+    QVERIFY(widgets::bodyText(w->Doc1).endsWith(QStringLiteral("短文29999")));
+    QCOMPARE(w->FaceIcon->currentIndex(), -1);
 }
 
 void TestNotebook::personalDetailsSelectWholeTextOnFocus()
@@ -945,6 +1197,27 @@ void TestNotebook::everyControlHasAnAccessibleName()
     // Five "コピー" buttons, yet five different names.
     QCOMPARE(QSet<QString>(mainNames.begin(), mainNames.end()).size(), mainNames.size());
     QVERIFY(mainNames.contains(QStringLiteral("本文をコピー")));
+    // The slot buttons say which slot they select, the site button where it leads.
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(QAccessible::queryAccessibleInterface(w->DocSelect[i])->text(QAccessible::Name),
+                 QStringLiteral("スロット%1").arg(i + 1));
+    QVERIFY(QAccessible::queryAccessibleInterface(w->SiteLink)
+                ->text(QAccessible::Name)
+                .contains(QStringLiteral("ブラウザー")));
+    // "URL(Open)：" offers a press that opens the URL as a click does; the other labels none.
+    QStringList opened;
+    platform::setDesktopOpenRecorder([&](const QString &t) { opened << t; });
+    w->Info[2]->setText(QStringLiteral("example.org"));
+    QAccessibleInterface *url = QAccessible::queryAccessibleInterface(w->Label1[2]);
+    QCOMPARE(url->text(QAccessible::Name), QStringLiteral("URL(Open)："));
+    QCOMPARE(url->role(), QAccessible::Link);
+    const QString press = QAccessibleActionInterface::pressAction();
+    QVERIFY(url->actionInterface() && url->actionInterface()->actionNames().contains(press));
+    url->actionInterface()->doAction(press);
+    QCOMPARE(opened, QStringList{QStringLiteral("example.org")});
+    QAccessibleInterface *handle = QAccessible::queryAccessibleInterface(w->Label1[0]);
+    QVERIFY(!handle->actionInterface() ||
+            !handle->actionInterface()->actionNames().contains(press));
 
     QStringList sideNames;
     support::onModal<GetFace>([&](GetFace &m) { sideNames << accessibleNames(&m); });
@@ -985,12 +1258,7 @@ void TestNotebook::readableUnderADarkPalette()
 {
     const QPalette normal = QApplication::palette();
     const auto restore = qScopeGuard([&] { QApplication::setPalette(normal); });
-    // Breeze Dark's colours, as KDE sets them.
-    QPalette dark(QColor(252, 252, 252), QColor(49, 54, 59), QColor(70, 75, 80), QColor(20, 22, 24),
-                  QColor(40, 43, 47), QColor(252, 252, 252), QColor(252, 252, 252),
-                  QColor(27, 30, 32), QColor(35, 38, 41));
-    dark.setColor(QPalette::Highlight, QColor(61, 174, 233));
-    QApplication::setPalette(dark);
+    QApplication::setPalette(darkPalette());
 
     auto w = support::shownMain(m_store.path());
     checkReadable(w.get());

@@ -16,6 +16,7 @@
 #include <QListWidget>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSettings>
 #include <QSpontaneKeyEvent>
 #include <QTemporaryDir>
@@ -54,6 +55,7 @@ private slots:
     void deletingSelectsTheFirstRemainingItem();
     void userSelectionShowsTheItem();
     void enterAndEscapePressNothing();
+    void longListKeepsWholeRows();
     void everyWayOfClosingWritesTheListBack_data();
     void everyWayOfClosingWritesTheListBack();
     void fullListTakesNoMoreButStillSelects();
@@ -384,20 +386,83 @@ void TestShortText::enterAndEscapePressNothing()
         QTest::keyClick(dlg.List1, Qt::Key_Escape);
         QVERIFY(dlg.isVisible());
         dlg.Command1->setFocus();
-        QTest::keyClick(dlg.Command1, Qt::Key_Return);
         QTest::keyClick(dlg.Command1, Qt::Key_Escape);
         QVERIFY(dlg.isVisible());
         QCOMPARE(dlg.List1->count(), 1);
         for (QPushButton *button : {dlg.Command1, dlg.Command2, dlg.Command3})
             QVERIFY(!button->isDefault());
-        // Space presses the focused button, as everywhere.
-        QTest::keyClick(dlg.Command1, Qt::Key_Space);
+        // Space, Enter and the keypad's Enter press the focused button, as everywhere.
+        QTest::keyClick(dlg.Command1, Qt::Key_Return);
         QCOMPARE(listItems(dlg.List1), (QStringList{QStringLiteral("a"), QStringLiteral("new")}));
+        dlg.Text1->setText(QStringLiteral("two"));
+        QTest::keyClick(dlg.Command1, Qt::Key_Space);
+        dlg.Text1->setText(QStringLiteral("three"));
+        QTest::keyClick(dlg.Command1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(listItems(dlg.List1),
+                 (QStringList{QStringLiteral("a"), QStringLiteral("new"), QStringLiteral("two"),
+                              QStringLiteral("three")}));
+        // Enter in the box after pressing a button still presses nothing: no button has
+        // become the default by having had the focus.
+        dlg.Text1->setText(QStringLiteral("four"));
+        dlg.Text1->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(dlg.Text1, Qt::Key_Return);
+        QCOMPARE(dlg.List1->count(), 4);
+        dlg.Command3->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(dlg.Command3, Qt::Key_Return);
+        QVERIFY(!dlg.isVisible());
     });
     w->FaceSet->trigger();
-    QVERIFY(visit->seen && visit->leftOpen);
+    QVERIFY(visit->seen && !visit->leftOpen);
     QCOMPARE(widgets::shortTexts(w->FaceIcon),
-             (QStringList{QStringLiteral("a"), QStringLiteral("new")}));
+             (QStringList{QStringLiteral("a"), QStringLiteral("new"), QStringLiteral("two"),
+                          QStringLiteral("three")}));
+}
+
+void TestShortText::longListKeepsWholeRows()
+{
+    const QString wide = QStringLiteral("とても長い短文、リストの幅よりずっと長いもの");
+    QStringList texts;
+    for (int i = 0; i < 30000; ++i)
+        texts << QStringLiteral("短文%1").arg(i);
+    texts.insert(100, wide);
+    texts << QStringLiteral("z");
+    auto w = support::shownMain(m_store.path());
+    widgets::setShortTexts(w->FaceIcon, texts);
+    const auto visit = support::onModal<frmFace>([&](frmFace &dlg) {
+        QListWidget *list = dlg.List1;
+        const int needed = QFontMetrics(list->font()).horizontalAdvance(wide);
+        const auto whole = [&] {
+            return list->horizontalScrollBar()->maximum() > 0 &&
+                   list->visualItemRect(list->item(100)).width() >= needed &&
+                   list->visualItemRect(list->item(list->count() - 1)).width() >= needed;
+        };
+        QTRY_VERIFY(whole());
+        // A short text registered at the end, a deletion, a text wider than all: whole rows.
+        registerText(dlg, QStringLiteral("y"));
+        QTRY_VERIFY(whole());
+        QCOMPARE(list->currentRow(), list->count() - 1);
+        QTest::mouseClick(dlg.Command2, Qt::LeftButton);
+        QTRY_VERIFY(whole());
+        registerText(dlg, wide + wide);
+        QTRY_VERIFY(list->visualItemRect(list->item(0)).width() >=
+                    QFontMetrics(list->font()).horizontalAdvance(wide + wide));
+
+        // Home, End and the page keys on 30,000 rows.
+        list->setFocus(Qt::TabFocusReason);
+        QTest::keyClick(list, Qt::Key_Home);
+        QCOMPARE(list->currentRow(), 0);
+        QTest::keyClick(list, Qt::Key_End);
+        QCOMPARE(list->currentRow(), list->count() - 1);
+        QTest::keyClick(list, Qt::Key_PageUp);
+        const int page = list->count() - 1 - list->currentRow();
+        QVERIFY(page > 3 && page < 30);
+        QTest::keyClick(list, Qt::Key_PageDown);
+        QCOMPARE(list->currentRow(), list->count() - 1);
+        QCOMPARE(dlg.Text1->text(), wide + wide);
+        dlg.close();
+    });
+    w->FaceSet->trigger();
+    QVERIFY(visit->seen && !visit->leftOpen);
 }
 
 void TestShortText::everyWayOfClosingWritesTheListBack_data()

@@ -7,6 +7,7 @@
 #include "platform/widgets/BodyText.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/Names.h"
+#include "platform/widgets/PendingInput.h"
 #include "platform/widgets/ShortTextBox.h"
 #include "platform/widgets/Theme.h"
 #include "platform/widgets/Twips.h"
@@ -93,6 +94,7 @@ void frmMini::closeEvent(QCloseEvent *event)
 
 void frmMini::Form_QueryUnload(bool byCloseBox)
 {
+    widgets::commitPendingInput(); // a conversion still open in Doc is part of the body
     widgets::setBodyText(m_main->Doc1, widgets::bodyText(Doc));
     m_main->miniClosed(byCloseBox);
 }

@@ -12,7 +12,9 @@
 #include "platform/widgets/BodyText.h"
 #include "platform/widgets/ClickLabel.h"
 #include "platform/widgets/Controls.h"
+#include "platform/widgets/MenuBarKeys.h"
 #include "platform/widgets/Names.h"
+#include "platform/widgets/PendingInput.h"
 #include "platform/widgets/ShortTextBox.h"
 #include "platform/widgets/Theme.h"
 #include "platform/widgets/Twips.h"
@@ -142,6 +144,7 @@ void Tesserin::buildControls(QWidget *client)
         widgets::paintLabelText(label,
                                 i == 2 ? widgets::colour::LightPink : widgets::colour::LightYellow);
         connect(label, &widgets::ClickLabel::clicked, this, [this, i] { Label1_Click(i); });
+        label->setPressable(i == 2); // the one label whose click does something
         Label1[i] = label;
     }
 
@@ -169,11 +172,13 @@ void Tesserin::buildControls(QWidget *client)
                                            QStringLiteral("DocSelect%1").arg(i),
                                            widgets::colour::LightGreen, TabStop::No);
         DocSelect[i]->setCheckable(true);
+        DocSelect[i]->setAccessibleName(QStringLiteral("スロット%1").arg(i + 1));
         m_slotGroup->addButton(DocSelect[i], i);
     }
 
     SiteLink = widgets::makeButton(client, QStringLiteral("Brookfen"), SitePlace,
                                    QStringLiteral("SiteLink"), widgets::colour::Apricot);
+    SiteLink->setAccessibleName(QStringLiteral("Brookfen のサイトをブラウザーで開く"));
     Command1 =
         widgets::makeButton(client, QStringLiteral("おわり"), EndPlace, QStringLiteral("Command1"),
                             widgets::colour::Apricot, TabStop::No);
@@ -208,6 +213,8 @@ void Tesserin::buildMenus()
 
     facedlg = menuBar()->addAction(QStringLiteral("顔文字一覧"));
     facedlg->setObjectName(QStringLiteral("facedlg"));
+
+    widgets::reachMenuBarByKeyboard(this);
 }
 
 void Tesserin::connectHandlers()
@@ -351,6 +358,8 @@ void Tesserin::Form_QueryUnload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // A conversion still open in a box (this window's or the mini window's) is part of its text.
+    widgets::commitPendingInput();
 
     if (m_mini)
         m_mini->close(); // writes its text into the body first
@@ -373,6 +382,7 @@ void Tesserin::Form_QueryUnload()
 void Tesserin::systemClose()
 {
     m_systemClosing = true;
+    widgets::commitPendingInput();
     // Modal windows (the clearing question, the picker, the registration window) close as
     // their close box would; the close of this window then runs once their loops have ended.
     while (QWidget *modal = QApplication::activeModalWidget()) {

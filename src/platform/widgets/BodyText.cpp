@@ -18,7 +18,11 @@ bool breaksLine(char16_t c)
 
 QString bodyText(const QPlainTextEdit *box)
 {
-    const QString raw = box->document()->toRawText();
+    return crLfFromRaw(box->document()->toRawText());
+}
+
+QString crLfFromRaw(const QString &raw)
+{
     qsizetype breaks = 0;
     for (const QChar c : raw)
         breaks += c == QChar::ParagraphSeparator || c == QChar::LineSeparator;

@@ -7,12 +7,16 @@ class QPlainTextEdit;
 
 namespace widgets {
 
-// The program's texts separate lines with CR LF; Qt's editors keep paragraphs. These three
+// The program's texts separate lines with CR LF; Qt's editors keep paragraphs. These
 // functions are the one place where text enters and leaves a multi-line box.
 
 // The box's text with every paragraph break and every line separator U+2028 (a paste can bring
 // one) as CR LF. Read raw, so a no-break space comes out as it went in.
 QString bodyText(const QPlainTextEdit *box);
+
+// A raw text of a box (paragraphs U+2029, lines U+2028) with each of those as CR LF; the text
+// bodyText() gives for the whole box and the clipboard gets for a selection.
+QString crLfFromRaw(const QString &raw);
 
 // The text as bodyText() gives it back after setBodyText(): CR LF, a lone CR, a lone LF,
 // U+2028, U+2029 and the frame marks U+FDD0 and U+FDD1 each become one CR LF. A text that has no

@@ -13,6 +13,12 @@ class ClickLabel : public QLabel
 public:
     explicit ClickLabel(const QString &text, QWidget *parent = nullptr);
 
+    // A label whose click does something offers assistive technology a press action that
+    // clicks it, and is announced as a link.
+    void setPressable(bool pressable);
+    bool isPressable() const { return m_pressable; }
+    void press() { emit clicked(); }
+
 signals:
     void clicked();
 
@@ -23,6 +29,7 @@ protected:
 
 private:
     bool m_pressed = false;
+    bool m_pressable = false;
 };
 
 } // namespace widgets

@@ -20,8 +20,9 @@ namespace widgets {
 // Whether Tab stops at a button. Buttons without a stop still take the focus when clicked.
 enum class TabStop { Yes, No };
 
-// A button at a fixed place that is never a dialog's default: Enter in a box presses nothing.
-// Painted in the colour when one is given; an invalid colour keeps the native look.
+// A button at a fixed place that is never a dialog's default: Enter in a box presses nothing,
+// Enter on the button itself presses it. Painted in the colour when one is given, with the
+// style's focus frame; an invalid colour keeps the native look.
 QPushButton *makeButton(QWidget *parent, const QString &caption, const Place &place,
                         const QString &name, const QColor &colour = QColor(),
                         TabStop tabStop = TabStop::Yes);
@@ -29,8 +30,9 @@ QPushButton *makeButton(QWidget *parent, const QString &caption, const Place &pl
 // A one-line box without the default length limit of 32,767 characters.
 QLineEdit *makeLineEdit(QWidget *parent, const Place &place, const QString &name);
 
-// A single-selection list in the order given, rows of one height (thousands of rows must not
-// be measured one by one), whose first Down or Up selects the first row.
+// A single-selection list in the order given, rows of one height and as wide as the widest
+// (thousands of rows must not be measured one by one, and none is cut short), whose first Down
+// or Up selects the first row.
 QListWidget *makeList(QWidget *parent, const Place &place, const QString &name);
 
 // The selected row, or -1. Taking the focus makes the first row current without selecting it,
@@ -38,7 +40,8 @@ QListWidget *makeList(QWidget *parent, const Place &place, const QString &name);
 int selectedRow(const QListWidget *list);
 
 // The multi-line body box of the main and mini windows: both scroll bars, no wrapping, pale
-// yellow, Tab moves on instead of typing a tab, and Shift+Enter breaks the line as Enter does.
+// yellow, Tab moves on instead of typing a tab, Shift+Enter breaks the line as Enter does, and
+// its own copy, cut and drag give CR LF line ends, as the copy commands do.
 QPlainTextEdit *makeBodyBox(QWidget *parent, const Place &place, const QString &name);
 
 // Tab visits the widgets in this order, and comes round again.

@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QEvent>
 #include <QListView>
+#include <QProxyStyle>
 #include <QStringListModel>
 
 namespace widgets {
@@ -24,6 +25,24 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
+// Fusion and some other styles show a non-editable box's list as a menu over the box, as tall as
+// it has items (the screen's height for thousands of short texts) and blind to
+// maxVisibleItems. The list drops under the box instead, a few rows high with a scroll bar.
+class DropDownListStyle : public QProxyStyle
+{
+public:
+    using QProxyStyle::QProxyStyle;
+
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returned) const override
+    {
+        if (hint == SH_ComboBox_Popup)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returned);
+    }
+};
+
+constexpr int VisibleRows = 15;
 } // namespace
 
 QComboBox *makeShortTextBox(QWidget *parent, const Place &place, const QString &name)
@@ -33,6 +52,10 @@ QComboBox *makeShortTextBox(QWidget *parent, const Place &place, const QString &
     box->setAccessibleName(name::ShortText);
     box->setGeometry(place.rect());
     box->setEditable(false);
+    auto *style = new DropDownListStyle;
+    style->setParent(box);
+    box->setStyle(style);
+    box->setMaxVisibleItems(VisibleRows);
     // Thousands of items: keep the box from measuring every one of them.
     box->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
     auto *view = new QListView(box);
