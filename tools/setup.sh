@@ -20,7 +20,12 @@ packages=(cmake ninja-build g++ qt6-base-dev libgl-dev libbenchmark-dev qt6-tran
 if [ "${1:-}" = perf ]; then packages+=(python3 python3-xlib xauth); fi
 # clang and its runtime libraries build the fuzzers that the test command runs briefly;
 # clang-format checks the formatting that .clang-format states.
-if [ "${1:-}" = test ]; then packages+=(clang libclang-rt-14-dev clang-format); fi
+# fcitx5 with mozc is the real input method whose pending conversions the closes must keep
+# (tests/e2e/ime.sh; python3-xlib presses the close box there).
+if [ "${1:-}" = test ]; then
+  packages+=(clang libclang-rt-14-dev clang-format fcitx5 fcitx5-mozc fcitx5-frontend-qt6
+             dbus-daemon python3-xlib)
+fi
 missing=()
 for p in "${packages[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
