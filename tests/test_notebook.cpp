@@ -763,7 +763,10 @@ void TestNotebook::slotSwitchKeepsEveryDraft()
     QCOMPARE(w->slotBody(0), widgets::bodyText(w->Doc1));
     QCOMPARE(w->Doc0->text(), QStringLiteral("title one"));
 
-    QTest::mouseClick(w->DocSelect[1], Qt::LeftButton);
+    // From the keyboard: Ctrl+2 is the click on ②, and the caret stays in the body.
+    w->Doc1->setFocus(Qt::TabFocusReason);
+    QTest::keyClick(w->Doc1, Qt::Key_2, Qt::ControlModifier);
+    QVERIFY(w->DocSelect[1]->isChecked() && w->Doc1->hasFocus());
     QCOMPARE(w->Doc0->text(), QStringLiteral("title two"));
     QCOMPARE(widgets::bodyText(w->Doc1), QStringLiteral("two\r\nlines"));
     QTest::mouseClick(w->DocSelect[2], Qt::LeftButton);

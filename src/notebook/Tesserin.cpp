@@ -31,6 +31,7 @@
 #include <QMenuBar>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QTextDocument>
 #include <QTimer>
 
@@ -221,6 +222,11 @@ void Tesserin::connectHandlers()
 {
     connect(m_slotGroup, &QButtonGroup::idClicked, this,
             [this](int id) { DocSelect_Click(static_cast<short>(id)); });
+    // The slot buttons take no Tab; from the keyboard, Ctrl+1 to Ctrl+3 press them.
+    for (int i = 0; i < 3; ++i) {
+        auto *key = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key(Qt::Key_1 + i)), this);
+        connect(key, &QShortcut::activated, DocSelect[i], &QPushButton::click);
+    }
     for (short i = 0; i < 5; ++i) {
         connect(Command3[i], &QPushButton::clicked, this, [this, i] { Command3_Click(i); });
         connect(CopyData[i], &QAction::triggered, this, [this, i] { CopyData_Click(i); });
