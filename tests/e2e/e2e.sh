@@ -81,8 +81,10 @@ win_y=0
 menu_h=0
 readonly ClientHeightTwips=5160 # the main window's client area, below the menu bar
 
+# start_program [PREFIX...]: starts the program (through PREFIX, such as prlimit) and finds its
+# main window.
 start_program() {
-  "${run_env[@]}" "$program" >>"$work/app.log" 2>&1 &
+  "$@" "${run_env[@]}" "$program" >>"$work/app.log" 2>&1 &
   app_pid=$!
   win=
   find_main_window() {
@@ -332,19 +334,7 @@ step="a full disk"
 cp "$ini" "$work/store-before"
 head -c 210000 /dev/zero | tr '\0' 'x' | xclip -i -selection clipboard
 # No file may grow past 64 KiB, as on a disk with that much room left.
-(ulimit -f 64; exec "${run_env[@]}" "$program" >>"$work/app.log" 2>&1) &
-app_pid=$!
-win=
-find_full_window() {
-  local w
-  for w in $(xdotool search --onlyvisible --class tesserin 2>/dev/null); do
-    [ "$(xdotool getwindowname "$w" 2>/dev/null)" = "Quillora" ] && { win=$w; return 0; }
-  done
-  return 1
-}
-wait_until 20 find_full_window || fail "the main window did not appear"
-eval "$(xdotool getwindowgeometry --shell "$win")"
-win_x=$X; win_y=$Y
+start_program prlimit --fsize=65536 --
 click_control $Body
 key ctrl+End ctrl+v
 caption_tells() { [ "$(xdotool getwindowname "$win" 2>/dev/null)" = "Quillora - 保存できません: ディスクがいっぱいです" ]; }

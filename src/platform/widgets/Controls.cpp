@@ -25,35 +25,49 @@
 #include <QStyledItemDelegate>
 #include <QTextDocumentFragment>
 
+#include <functional>
 #include <limits>
 #include <map>
 
 namespace widgets {
 
 namespace {
-// Shift+Enter would put a line separator U+2028 into the text; it breaks the line as Enter does.
-class ShiftEnterAsEnter : public QObject
+// Hands the key presses of the widgets it is installed on to a handler, which says whether it
+// took the key.
+class KeyPresses : public QObject
 {
 public:
-    using QObject::QObject;
+    using Handler = std::function<bool(QObject *watched, const QKeyEvent &key)>;
+    KeyPresses(QObject *parent, Handler handler) : QObject(parent), m_handler(std::move(handler)) {}
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override
     {
-        if (event->type() == QEvent::KeyPress) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-                key->modifiers().testFlag(Qt::ShiftModifier)) {
-                QKeyEvent plain(QEvent::KeyPress, key->key(), key->modifiers() & ~Qt::ShiftModifier,
-                                key->text(), key->isAutoRepeat(),
-                                static_cast<ushort>(key->count()));
-                QCoreApplication::sendEvent(watched, &plain);
-                return true;
-            }
-        }
+        if (event->type() == QEvent::KeyPress &&
+            m_handler(watched, *static_cast<const QKeyEvent *>(event)))
+            return true;
         return QObject::eventFilter(watched, event);
     }
+
+private:
+    Handler m_handler;
 };
+
+bool isEnter(const QKeyEvent &key)
+{
+    return key.key() == Qt::Key_Return || key.key() == Qt::Key_Enter;
+}
+
+// Shift+Enter would put a line separator U+2028 into the text; it breaks the line as Enter does.
+bool shiftEnterAsEnter(QObject *watched, const QKeyEvent &key)
+{
+    if (!isEnter(key) || !key.modifiers().testFlag(Qt::ShiftModifier))
+        return false;
+    QKeyEvent plain(QEvent::KeyPress, key.key(), key.modifiers() & ~Qt::ShiftModifier, key.text(),
+                    key.isAutoRepeat(), static_cast<ushort>(key.count()));
+    QCoreApplication::sendEvent(watched, &plain);
+    return true;
+}
 
 // The box's own copy, cut and drag would put LF line ends on the clipboard, with no-break spaces
 // already turned into spaces; the program's texts leave with CR LF, as the copy commands give them.
@@ -150,27 +164,15 @@ private:
 
 // Enter and the keypad's Enter press the focused button, as Space does. QPushButton takes them
 // only as a dialog's default button, and a default would also catch Enter typed in a box.
-class EnterPresses : public QObject
+bool enterPresses(QObject *watched, const QKeyEvent &key)
 {
-public:
-    using QObject::QObject;
+    if (!isEnter(key) || (key.modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+        return false;
+    if (!key.isAutoRepeat())
+        static_cast<QAbstractButton *>(watched)->click();
+    return true;
+}
 
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override
-    {
-        if (event->type() == QEvent::KeyPress) {
-            const auto *key = static_cast<QKeyEvent *>(event);
-            const Qt::KeyboardModifiers mods = key->modifiers() & ~Qt::KeypadModifier;
-            if ((key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) &&
-                mods == Qt::NoModifier) {
-                if (!key->isAutoRepeat())
-                    static_cast<QAbstractButton *>(watched)->click();
-                return true;
-            }
-        }
-        return QObject::eventFilter(watched, event);
-    }
-};
 // Rows of one height and of the widest text's width. With uniform sizes QListView takes the
 // last row's size for every row, so a short last row would cut the longer ones with "…" and take
 // the horizontal scroll bar away; measuring each row instead costs a frame per End key on
@@ -267,7 +269,7 @@ QPushButton *makeButton(QWidget *parent, const QString &caption, const Place &pl
     button->setAutoDefault(false);
     button->setDefault(false);
     button->setFocusPolicy(tabStop == TabStop::Yes ? Qt::StrongFocus : Qt::ClickFocus);
-    button->installEventFilter(new EnterPresses(button));
+    button->installEventFilter(new KeyPresses(button, enterPresses));
     if (colour.isValid()) {
         paintButton(button, colour);
         button->setAttribute(Qt::WA_OpaquePaintEvent);
@@ -314,7 +316,7 @@ QPlainTextEdit *makeBodyBox(QWidget *parent, const Place &place, const QString &
     box->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     box->setTabChangesFocus(true);
-    box->installEventFilter(new ShiftEnterAsEnter(box));
+    box->installEventFilter(new KeyPresses(box, shiftEnterAsEnter));
     paintBoxBackground(box, colour::LightYellow);
     // The viewport's resize reaches the box's own resize handling as well.
     for (QWidget *w : {static_cast<QWidget *>(box), box->viewport()}) {
