@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: MIT
+#include "FaceFolder.h"
 #include "LinearFaceReader.h"
 #include "faces/FaceTable.h"
 #include "faces/GetFace.h"
@@ -129,16 +130,11 @@ void readLinear(benchmark::State &state)
 // Each round builds, shows, paints, closes and destroys the window, as one use of it does.
 void openPicker(benchmark::State &state, const QByteArray &(*bytes)())
 {
-    QTemporaryDir dir;
-    platform::setProgramFolders(
-        platform::ProgramFolders{dir.path(), dir.filePath(QStringLiteral("nobody"))});
-    QFile file(dir.filePath(QStringLiteral("face.txt")));
-    if (!dir.isValid() || !file.open(QIODevice::WriteOnly)) {
+    const FaceFolder folder(bytes());
+    if (!folder.isValid()) {
         state.SkipWithError("cannot write face.txt");
         return;
     }
-    file.write(bytes());
-    file.close();
 
     QPlainTextEdit target;
     for (auto _ : state) {
@@ -152,8 +148,6 @@ void openPicker(benchmark::State &state, const QByteArray &(*bytes)())
             state.SkipWithError("kind not filled");
         picker.reject();
     }
-
-    platform::setProgramFolders(std::nullopt);
 }
 
 } // namespace
@@ -166,16 +160,3 @@ BENCHMARK(readIndexedLineByLine)->Unit(benchmark::kMillisecond);
 BENCHMARK(readLinear)->Unit(benchmark::kMillisecond)->Iterations(2);
 BENCHMARK_CAPTURE(openPicker, sjis, sjisBytes)->Unit(benchmark::kMillisecond);
 BENCHMARK_CAPTURE(openPicker, utf8, utf8Bytes)->Unit(benchmark::kMillisecond);
-
-int main(int argc, char **argv)
-{
-    // Real widgets without a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -2,6 +2,7 @@
 // The keys that jump through a long list: Home, End, PageUp and PageDown on the registration
 // list, the picker's group list and the short-text drop-down, each with 30,000 rows, the key
 // handled and the list painted as the screen shows it.
+#include "FaceFolder.h"
 #include "faces/GetFace.h"
 #include "platform/ProgramFolders.h"
 #include "platform/widgets/Controls.h"
@@ -50,15 +51,21 @@ void pressKeys(benchmark::State &state, QAbstractItemView *view)
 }
 
 // The registration list as makeList builds it; Arg 0 without uniform rows, for comparison.
+// The registration list of 30,000 texts in a shown window; without uniform rows when asked.
+QListWidget *shownList(QWidget &window, bool uniform)
+{
+    window.resize(300, 300);
+    QListWidget *list = widgets::makeList(&window, {210, 210, 2145, 2760}, QStringLiteral("List1"));
+    list->setUniformItemSizes(uniform);
+    list->addItems(texts());
+    window.show();
+    return list;
+}
+
 void BM_RegistrationListKeys(benchmark::State &state)
 {
     QWidget window;
-    window.resize(300, 300);
-    QListWidget *list = widgets::makeList(&window, {210, 210, 2145, 2760}, QStringLiteral("List1"));
-    list->setUniformItemSizes(state.range(0) != 0);
-    list->addItems(texts());
-    window.show();
-    pressKeys(state, list);
+    pressKeys(state, shownList(window, state.range(0) != 0));
 }
 BENCHMARK(BM_RegistrationListKeys)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond);
 
@@ -67,11 +74,7 @@ BENCHMARK(BM_RegistrationListKeys)->Arg(1)->Arg(0)->Unit(benchmark::kMillisecond
 void BM_RegistrationListEndAfterChange(benchmark::State &state)
 {
     QWidget window;
-    window.resize(300, 300);
-    QListWidget *list = widgets::makeList(&window, {210, 210, 2145, 2760}, QStringLiteral("List1"));
-    list->setUniformItemSizes(state.range(0) != 0);
-    list->addItems(texts());
-    window.show();
+    QListWidget *list = shownList(window, state.range(0) != 0);
     list->setFocus();
     QCoreApplication::processEvents();
     int added = 0;
@@ -139,17 +142,14 @@ BENCHMARK(BM_RegistrationListDeleteThenEnd)
 // The picker's group list over a face.txt of 30,000 groups.
 void BM_PickerGroupKeys(benchmark::State &state)
 {
-    QTemporaryDir dir;
-    platform::setProgramFolders(
-        platform::ProgramFolders{dir.path(), dir.filePath(QStringLiteral("nobody"))});
-    QFile file(dir.filePath(QStringLiteral("face.txt")));
-    if (!dir.isValid() || !file.open(QIODevice::WriteOnly)) {
+    QByteArray faceTxt;
+    for (int i = 0; i < Rows; ++i)
+        faceTxt += QStringLiteral("グループ%1\t(^_^)ﾉ%1\r\n").arg(i).toUtf8();
+    const FaceFolder folder(faceTxt);
+    if (!folder.isValid()) {
         state.SkipWithError("cannot write face.txt");
         return;
     }
-    for (int i = 0; i < Rows; ++i)
-        file.write(QStringLiteral("グループ%1\t(^_^)ﾉ%1\r\n").arg(i).toUtf8());
-    file.close();
 
     QPlainTextEdit target;
     GetFace picker(nullptr);
@@ -162,7 +162,6 @@ void BM_PickerGroupKeys(benchmark::State &state)
     }
     pressKeys(state, kind);
     picker.reject();
-    platform::setProgramFolders(std::nullopt);
 }
 BENCHMARK(BM_PickerGroupKeys)->Unit(benchmark::kMillisecond);
 
@@ -182,16 +181,3 @@ void BM_ShortTextDropDownKeys(benchmark::State &state)
 BENCHMARK(BM_ShortTextDropDownKeys)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    // Real widgets without a display.
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    if (benchmark::ReportUnrecognizedArguments(argc, argv))
-        return 1;
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

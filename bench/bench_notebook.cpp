@@ -239,13 +239,3 @@ void BM_BackgroundSaveWorker(benchmark::State &state)
 BENCHMARK(BM_BackgroundSaveWorker)->Arg(1)->Arg(2)->Unit(benchmark::kMillisecond);
 
 } // namespace
-
-int main(int argc, char **argv)
-{
-    qputenv("QT_QPA_PLATFORM", "offscreen");
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}
