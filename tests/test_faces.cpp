@@ -7,6 +7,7 @@
 #include "notebook/Tesserin.h"
 #include "platform/ProgramFolders.h"
 #include "platform/TextDecoding.h"
+#include "platform/widgets/Controls.h"
 #include "platform/widgets/Twips.h"
 
 #include <QAction>
@@ -40,13 +41,6 @@ using support::select;
 using support::writeFile;
 
 namespace {
-
-// The picker's lists are views over string lists.
-int selectedRow(const QAbstractItemView *list)
-{
-    const QModelIndexList chosen = list->selectionModel()->selectedRows();
-    return chosen.isEmpty() ? -1 : chosen.first().row();
-}
 
 // "name⇥face⇥face..." per group, so a failing comparison shows the whole table.
 QStringList render(const FaceTable &table)
@@ -487,7 +481,7 @@ void TestFaces::pickerOpensFresh()
 
         QCOMPARE(listItems(kind), (QStringList{QStringLiteral("笑顔"), QStringLiteral("泣き"),
                                                QStringLiteral("空"), QStringLiteral("絵文字")}));
-        QCOMPARE(selectedRow(kind), -1);
+        QCOMPARE(widgets::selectedRow(kind), -1);
         QCOMPARE(rowCount(face), 0);
         QVERIFY(facetext->text().isEmpty());
         QCOMPARE(w->focusWidget(), facetext);
@@ -501,7 +495,7 @@ void TestFaces::pickerOpensFresh()
             QCOMPARE(QApplication::focusWidget(), next);
         }
         // Taking the focus by Tab chose no group.
-        QCOMPARE(selectedRow(kind), -1);
+        QCOMPARE(widgets::selectedRow(kind), -1);
         QCOMPARE(rowCount(face), 0);
         close->click();
     });
@@ -516,7 +510,7 @@ void TestFaces::pickerOpensFresh()
             QCOMPARE(&shown, &picker);
             const auto [facetext, kind, face, select, close] = PickerParts(&picker);
             QCOMPARE(listItems(kind), QStringList{QStringLiteral("新")});
-            QCOMPARE(selectedRow(kind), -1);
+            QCOMPARE(widgets::selectedRow(kind), -1);
             QCOMPARE(rowCount(face), 0);
             QVERIFY(facetext->text().isEmpty());
             clickRow(kind, 0);
@@ -544,14 +538,14 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
             list->selectionModel()->setCurrentIndex(list->model()->index(0, 0),
                                                     QItemSelectionModel::NoUpdate);
             QTest::keyClick(list, Qt::Key_Down);
-            QCOMPARE(selectedRow(list), 0);
+            QCOMPARE(widgets::selectedRow(list), 0);
         }
         QCOMPARE(facetext->text(), QStringLiteral("(^_^)"));
         facetext->clear();
 
         clickRow(kind, 1);
         QCOMPARE(listItems(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
-        QCOMPARE(selectedRow(face), -1);
+        QCOMPARE(widgets::selectedRow(face), -1);
         QVERIFY(facetext->text().isEmpty());
 
         clickRow(face, 1);
@@ -575,12 +569,12 @@ void TestFaces::pickerChoosesGroupsAndEmoticons()
         // The keyboard chooses as the mouse does.
         kind->setFocus();
         QTest::keyClick(kind, Qt::Key_Down);
-        QCOMPARE(selectedRow(kind), 1);
+        QCOMPARE(widgets::selectedRow(kind), 1);
         QCOMPARE(listItems(face), (QStringList{QStringLiteral("(T_T)"), QStringLiteral("(;_;)")}));
         face->setFocus();
         QTest::keyClick(face, Qt::Key_Down);
-        QVERIFY(selectedRow(face) >= 0);
-        QCOMPARE(facetext->text(), rowText(face, selectedRow(face)));
+        QVERIFY(widgets::selectedRow(face) >= 0);
+        QCOMPARE(facetext->text(), rowText(face, widgets::selectedRow(face)));
 
         // An empty emoticon row empties facetext.
         clickRow(kind, 2);

@@ -28,30 +28,6 @@ constexpr widgets::Place FacePlace{3480, 720, 6135, 4620};
 constexpr widgets::Place ClosePlace{120, 5520, 9495, 495};
 constexpr qreal FaceTextPoints = 14.25;
 constexpr qreal ListPoints = 12;
-
-// A single-selection list in the model's order, rows of one height (thousands of rows must not
-// be measured one by one), read-only, whose first Down or Up selects the first row.
-QListView *makeView(QWidget *parent, const widgets::Place &place, const QString &name,
-                    QStringListModel *items)
-{
-    auto *view = new QListView(parent);
-    view->setObjectName(name);
-    view->setGeometry(place.rect());
-    view->setSelectionMode(QAbstractItemView::SingleSelection);
-    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    view->setUniformItemSizes(true);
-    view->setModel(items);
-    widgets::selectFirstRowOnFirstArrow(view);
-    return view;
-}
-
-// The selected row, or -1. Taking the focus makes the first row current without selecting it,
-// so the current row alone would pick a row the user never chose.
-int selectedRow(const QListView *view)
-{
-    const QModelIndexList chosen = view->selectionModel()->selectedRows();
-    return chosen.isEmpty() ? -1 : chosen.first().row();
-}
 } // namespace
 
 GetFace::GetFace(QWidget *opener) : QDialog(nullptr), m_opener(opener)
@@ -79,8 +55,8 @@ void GetFace::buildControls()
                                     QStringLiteral("SelectBtn"), widgets::colour::Rose);
     kindItems = new QStringListModel(this);
     faceItems = new QStringListModel(this);
-    kind = makeView(this, KindPlace, QStringLiteral("kind"), kindItems);
-    face = makeView(this, FacePlace, QStringLiteral("face"), faceItems);
+    kind = widgets::makeListView(this, KindPlace, QStringLiteral("kind"), kindItems);
+    face = widgets::makeListView(this, FacePlace, QStringLiteral("face"), faceItems);
     for (QListView *list : {kind, face})
         list->setFont(widgets::faceFont(ListPoints));
     kind->setAccessibleName(QStringLiteral("グループ"));
@@ -149,7 +125,7 @@ void GetFace::Form_Load()
 
 void GetFace::kind_Click()
 {
-    const int index = selectedRow(kind);
+    const int index = widgets::selectedRow(kind);
     if (index < 0 || index >= m_table.GroupCount())
         return;
     faceItems->setStringList(m_table.faces(index));
@@ -157,7 +133,7 @@ void GetFace::kind_Click()
 
 void GetFace::face_Click()
 {
-    const int index = selectedRow(face);
+    const int index = widgets::selectedRow(face);
     if (index < 0)
         return;
     facetext->setText(faceItems->stringList().at(index));

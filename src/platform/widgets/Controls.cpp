@@ -12,6 +12,7 @@
 #include <QHash>
 #include <QKeyEvent>
 #include <QLineEdit>
+#include <QListView>
 #include <QListWidget>
 #include <QMimeData>
 #include <QPen>
@@ -19,6 +20,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScreen>
+#include <QStringListModel>
 #include <QStyleOptionButton>
 #include <QStyleOptionFocusRect>
 #include <QStylePainter>
@@ -301,10 +303,24 @@ QListWidget *makeList(QWidget *parent, const Place &place, const QString &name)
     return list;
 }
 
-int selectedRow(const QListWidget *list)
+QListView *makeListView(QWidget *parent, const Place &place, const QString &name,
+                        QStringListModel *items)
 {
-    const QList<QListWidgetItem *> chosen = list->selectedItems();
-    return chosen.isEmpty() ? -1 : list->row(chosen.first());
+    auto *view = new QListView(parent);
+    view->setObjectName(name);
+    view->setGeometry(place.rect());
+    view->setSelectionMode(QAbstractItemView::SingleSelection);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setUniformItemSizes(true);
+    view->setModel(items);
+    selectFirstRowOnFirstArrow(view);
+    return view;
+}
+
+int selectedRow(const QAbstractItemView *list)
+{
+    const QModelIndexList chosen = list->selectionModel()->selectedRows();
+    return chosen.isEmpty() ? -1 : chosen.first().row();
 }
 
 QPlainTextEdit *makeBodyBox(QWidget *parent, const Place &place, const QString &name)

@@ -8,9 +8,12 @@
 
 #include <initializer_list>
 
+class QAbstractItemView;
 class QComboBox;
 class QLineEdit;
+class QListView;
 class QListWidget;
+class QStringListModel;
 class QPlainTextEdit;
 class QPushButton;
 class QWidget;
@@ -35,9 +38,13 @@ QLineEdit *makeLineEdit(QWidget *parent, const Place &place, const QString &name
 // or Up selects the first row.
 QListWidget *makeList(QWidget *parent, const Place &place, const QString &name);
 
-// The selected row, or -1. Taking the focus makes the first row current without selecting it,
-// so the current row alone would pick a row the user never chose.
-int selectedRow(const QListWidget *list);
+// The same over a model of strings (the emoticon picker's lists), read-only.
+QListView *makeListView(QWidget *parent, const Place &place, const QString &name,
+                        QStringListModel *items);
+
+// The selected row of a list, or -1. Taking the focus makes the first row current without
+// selecting it, so the current row alone would pick a row the user never chose.
+int selectedRow(const QAbstractItemView *list);
 
 // The multi-line body box of the main and mini windows: both scroll bars, no wrapping, pale
 // yellow, Tab moves on instead of typing a tab, Shift+Enter breaks the line as Enter does, and
