@@ -3,9 +3,9 @@
 // list. Each benchmark takes a scale (1 = half the data, 2 = all of it) so the figures show how
 // the cost grows when the data doubles.
 
-#include "notebook/Autosave.h"
-#include "notebook/NotebookStore.h"
 #include "notebook/Tesserin.h"
+#include "notebook/store/Autosave.h"
+#include "notebook/store/NotebookStore.h"
 #include "platform/widgets/BodyText.h"
 
 #include <QApplication>

@@ -11,8 +11,8 @@
 // With the first byte's third bit set, the rest is a whole file as anybody may have edited it:
 // the program's reader must find the keys QSettings finds and give each plain string value as
 // QSettings does (or decline it), and a write must keep every other key as QSettings read it.
-#include "platform/IniReader.h"
-#include "platform/IniWriter.h"
+#include "platform/ini/IniReader.h"
+#include "platform/ini/IniWriter.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -4,11 +4,11 @@
 #include "faces/GetFace.h"
 #include "mini/frmMini.h"
 #include "notebook/FinishText.h"
-#include "notebook/NotebookStore.h"
+#include "notebook/store/NotebookStore.h"
 #include "platform/DesktopOpen.h"
-#include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
 #include "platform/SystemEnd.h"
+#include "platform/ini/IniWriter.h"
 #include "platform/widgets/BodyText.h"
 #include "platform/widgets/ShortTextBox.h"
 #include "platform/widgets/Theme.h"
@@ -236,9 +236,9 @@ void TestNotebook::storeLayoutAndBounds()
     QCOMPARE(many.last(), QStringLiteral("s32765"));
 
     QCOMPARE(store::shortTextKey(12), QStringLiteral("tanbun12"));
-    QCOMPARE(store::bodyKey(0), QStringLiteral("str1"));
-    QCOMPARE(store::titleKey(2), QStringLiteral("Title3"));
-    QCOMPARE(store::infoKey(0), QStringLiteral("info0"));
+    QCOMPARE(store::Fields[0].key, u"str1");
+    QCOMPARE(store::Fields[5].key, u"Title3");
+    QCOMPARE(store::Fields[6].key, u"info0");
 }
 
 void TestNotebook::storeRoundTripsAwkwardTexts()

@@ -5,13 +5,13 @@
 #include "Support.h"
 
 #include "platform/DesktopOpen.h"
-#include "platform/IniReader.h"
-#include "platform/IniWriter.h"
 #include "platform/InstanceLock.h"
 #include "platform/InstanceLockSet.h"
 #include "platform/MessageBox.h"
 #include "platform/ProgramFolders.h"
 #include "platform/SystemEnd.h"
+#include "platform/ini/IniReader.h"
+#include "platform/ini/IniWriter.h"
 #include "platform/widgets/BodyText.h"
 
 #include <QComboBox>

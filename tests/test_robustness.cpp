@@ -5,8 +5,8 @@
 #include "Support.h"
 
 #include "faces/FaceTable.h"
-#include "notebook/NotebookStore.h"
 #include "notebook/Tesserin.h"
+#include "notebook/store/NotebookStore.h"
 #include "platform/TextDecoding.h"
 #include "platform/widgets/BodyText.h"
 #include "platform/widgets/ShortTextBox.h"

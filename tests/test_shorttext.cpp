@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "Support.h"
 
-#include "notebook/NotebookStore.h"
 #include "notebook/Tesserin.h"
+#include "notebook/store/NotebookStore.h"
 #include "platform/widgets/Controls.h"
 #include "platform/widgets/ShortTextBox.h"
 #include "platform/widgets/Theme.h"

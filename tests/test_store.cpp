@@ -4,10 +4,10 @@
 #include "Support.h"
 
 #include "mini/frmMini.h"
-#include "notebook/Autosave.h"
 #include "notebook/FinishText.h"
-#include "notebook/NotebookStore.h"
-#include "platform/IniWriter.h"
+#include "notebook/store/Autosave.h"
+#include "notebook/store/NotebookStore.h"
+#include "platform/ini/IniWriter.h"
 #include "platform/widgets/BodyText.h"
 #include "platform/widgets/ShortTextBox.h"
 

@@ -2,7 +2,7 @@
 // Writes the performance report's big store through the program's own store code, so the file
 // is exactly what the program itself would leave behind.
 // Usage: perf_store FILE
-#include "notebook/NotebookStore.h"
+#include "notebook/store/NotebookStore.h"
 
 #include <QCoreApplication>
 #include <QSettings>

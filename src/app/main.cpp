@@ -4,12 +4,11 @@
 #include "platform/InstanceLockSet.h"
 #include "platform/MessageBox.h"
 #include "platform/SystemEnd.h"
+#include "platform/Warn.h"
 #include "platform/widgets/UiLanguage.h"
 
 #include <QApplication>
 #include <QTimer>
-
-#include <cstdio>
 
 int main(int argc, char *argv[])
 {
@@ -25,10 +24,10 @@ int main(int argc, char *argv[])
     if (outcome == platform::InstanceLockSet::Outcome::HeldByOther)
         return 0;
     for (const QString &why : locks.why())
-        std::fprintf(stderr, "tesserin: %s\n", qPrintable(why));
+        platform::warn("%s", qPrintable(why));
     const bool unchecked = outcome == platform::InstanceLockSet::Outcome::Unchecked;
     if (unchecked)
-        std::fprintf(stderr, "tesserin: starting without the single-instance check\n");
+        platform::warn("starting without the single-instance check");
 
     Tesserin window;
     platform::SystemEnd systemEnd;

@@ -12,6 +12,7 @@ class QPlainTextEdit;
 class QPushButton;
 class QStringListModel;
 
+// GetFace: the emoticon picker window.
 // The emoticon picker. Every caller sets tgt, the box that receives the chosen emoticon, before
 // every showing, then shows the picker modally.
 class GetFace : public QDialog

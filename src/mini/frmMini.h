@@ -8,6 +8,7 @@ class QPlainTextEdit;
 class QPushButton;
 class Tesserin;
 
+// frmMini: the mini window, a small body-only window used instead of the main one.
 // The compact window that stands in for the hidden main window: the body alone, the short
 // texts, the emoticon button and a raw copy. It deletes itself when it closes, after handing
 // its text back to the main window's body and telling the main window how it was closed.

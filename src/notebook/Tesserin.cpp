@@ -4,9 +4,9 @@
 #include "faces/GetFace.h"
 #include "mini/frmMini.h"
 #include "notebook/AppIcon.h"
-#include "notebook/Autosave.h"
 #include "notebook/FinishText.h"
-#include "notebook/NotebookStore.h"
+#include "notebook/store/Autosave.h"
+#include "notebook/store/NotebookStore.h"
 #include "platform/Clipboard.h"
 #include "platform/MessageBox.h"
 #include "platform/widgets/BodyText.h"
@@ -25,7 +25,6 @@
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QDateTime>
 #include <QFocusEvent>
 #include <QLineEdit>
 #include <QMenuBar>
@@ -35,7 +34,6 @@
 #include <QTextDocument>
 #include <QTimer>
 
-#include <cstdio>
 #include <utility>
 
 namespace {
@@ -95,8 +93,7 @@ const std::array<Qt::Key, 5> CopyKey{Qt::Key_F5, Qt::Key_F6, Qt::Key_F7, Qt::Key
 
 } // namespace
 
-Tesserin::Tesserin(platform::StoreFactory openStore, QWidget *parent)
-    : QMainWindow(parent), m_openStore(std::move(openStore))
+Tesserin::Tesserin(platform::StoreFactory openStore, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("Tesserin"));
     setWindowTitle(widgets::name::Caption);
@@ -117,6 +114,8 @@ Tesserin::Tesserin(platform::StoreFactory openStore, QWidget *parent)
     // The frame stays sizable; the controls keep their places whatever its size.
     resize(ClientSize.width(), ClientSize.height() + menuBar()->sizeHint().height());
 
+    m_autosave = new Autosave(
+        std::move(openStore), [this] { return currentTexts(); }, this);
     Form_Load();
     connectAutosave();
 }
@@ -245,9 +244,6 @@ void Tesserin::connectHandlers()
 // Texts are saved as they are typed, a moment after the last change; loading is no change.
 void Tesserin::connectAutosave()
 {
-    m_autosave = new Autosave(
-        m_openStore, [this] { return currentTexts(); }, this);
-    m_autosave->keep(std::exchange(m_kept, {}));
     // A failed save shows in the caption, which takes neither the focus nor a keystroke, until
     // a save works again.
     connect(m_autosave, &Autosave::saveFailed, this, [this](const QString &reason) {
@@ -297,21 +293,11 @@ void Tesserin::Form_Load()
 
 void Tesserin::LoadSettings()
 {
-    const platform::StoreLocation where = m_openStore();
-    store::Loaded loaded = store::load(where);
-    if (loaded.unreadable) {
-        // Its texts are still there for a later run that can read it: this run's texts go to
-        // a file of their own, and the person is told where.
-        const QString keeper =
-            platform::unreadStoreKeeper(where.iniPath, QDateTime::currentDateTime());
-        m_openStore = [keeper] { return platform::StoreLocation{keeper, {}}; };
-        m_startNotice = UnreadStoreNotice.arg(loaded.unreadable->reason(), where.iniPath, keeper);
-        std::fprintf(stderr, "tesserin: %s cannot be read (%s); this run's texts go to %s\n",
-                     qPrintable(where.iniPath), qPrintable(loaded.unreadable->detail),
-                     qPrintable(keeper));
-    }
-    NotebookTexts &texts = loaded.texts;
-    m_kept = std::move(loaded.kept);
+    const NotebookTexts texts = m_autosave->load();
+    // This run's texts go to a file of their own, and the person is told where.
+    if (const auto &unread = m_autosave->unreadable())
+        m_startNotice =
+            UnreadStoreNotice.arg(unread->fault.reason(), unread->store, unread->keeper);
     SlotBody = texts.SlotBody;
     SlotTitle = texts.SlotTitle;
     for (int i = 0; i < 3; ++i)

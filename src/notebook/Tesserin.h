@@ -2,7 +2,6 @@
 #pragma once
 
 #include "mini/frmMini.h"
-#include "notebook/NotebookStore.h"
 #include "platform/UserStore.h"
 
 #include <QMainWindow>
@@ -22,6 +21,7 @@ class QPushButton;
 class Autosave;
 struct NotebookTexts;
 
+// Tesserin: the program's main window, where replies to board posts are written.
 // The main window: three drafts, the personal details, the copy commands and the short texts.
 // It owns everything that persists; the side windows reach its controls directly.
 class Tesserin : public QMainWindow
@@ -112,8 +112,6 @@ private:
     // The body document's revision right after DocSelect_Click filled it from SlotBody.
     int m_shownRevision = -1;
 
-    platform::StoreFactory m_openStore;
-    store::Kept m_kept;    // from LoadSettings until the saves take it
     QString m_startNotice; // told once the window is up
     QButtonGroup *m_slotGroup = nullptr;
     QPointer<frmMini> m_mini;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "shorttext/ShortTextRules.h"
 
-#include "notebook/NotebookStore.h"
+#include "notebook/store/NotebookStore.h"
 #include "text/TrimSpaces.h"
 
 QString ShortTextRules::registeredForm(const QString &input)

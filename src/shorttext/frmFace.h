@@ -9,6 +9,7 @@ class QListWidget;
 class QPushButton;
 class Tesserin;
 
+// frmFace: the short-text registration window.
 // The short-text registration window, over a working copy of the main window's list; the copy
 // replaces the main window's list however the window closes.
 class frmFace : public QDialog

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "platform/FileFault.h"
-#include "platform/IniReader.h"
+#include "platform/ini/IniReader.h"
 
 #include <QDeadlineTimer>
 #include <QList>
@@ -17,9 +17,11 @@ namespace platform {
 // How long a write may wait for the store's lock file, and what may call it off meanwhile.
 struct IniWriteLimits
 {
+    // The wait, in ms, unless a write says otherwise; the close waits as long for a running save.
+    static constexpr int Bound = 2000;
     // How long to wait for the lock file (a folder in its place, garbage in it, or a holder
     // that never lets go all end the wait at once or at this deadline).
-    QDeadlineTimer deadline = QDeadlineTimer(2000);
+    QDeadlineTimer deadline = QDeadlineTimer(Bound);
     // Past the deadline: write without the lock (the close, which must not cost the texts),
     // or give up and fail (a save while the program runs, which can try again later).
     bool writeWithoutLock = true;

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "notebook/NotebookStore.h"
+#include "notebook/store/NotebookStore.h"
 #include "platform/UserStore.h"
 
 #include <QObject>
@@ -26,9 +26,15 @@ public:
     static constexpr int Delay = 2000;       // ms after the last change
     static constexpr int LongestWait = 4000; // ms after the first unsaved change, at most
     static constexpr int RetryDelay = 5000;  // ms after a failed save
-    static constexpr int Bound = 2000; // ms a save waits for the lock and the close for a save
+    // ms a save waits for the lock and the close for a save
+    static constexpr int Bound = platform::IniWriteLimits::Bound;
 
     Autosave(platform::StoreFactory openStore, Snapshot snapshot, QObject *parent = nullptr);
+
+    // Reads the store (see store::NotebookStore::load), before any save.
+    NotebookTexts load();
+    // Set by load() when the store could not be read.
+    const std::optional<store::NotebookStore::Unreadable> &unreadable() const;
     ~Autosave() override;
 
     // A text, the lock or the short-text list changed.
@@ -47,9 +53,6 @@ public:
     bool backgroundSaveRunning() const;
     void waitForBackgroundSave();
 
-    // What the start's reading of the store left for the writes (see store::Kept).
-    void keep(store::Kept kept);
-
     // Test seam: shorter waits.
     void setDelay(int ms) { m_pause.setInterval(ms); }
     void setLongestWait(int ms) { m_longest.setInterval(ms); }
@@ -63,12 +66,10 @@ signals:
 
 private:
     struct Shared;
-    static void backgroundSave(const std::shared_ptr<Shared> &shared,
-                               const platform::StoreFactory &openStore, const NotebookTexts &texts,
+    static void backgroundSave(const std::shared_ptr<Shared> &shared, const NotebookTexts &texts,
                                Autosave *self);
     void finished(const platform::WriteOutcome &outcome);
 
-    platform::StoreFactory m_openStore;
     Snapshot m_snapshot;
     QTimer m_pause, m_longest, m_busy, m_retry;
     bool m_failing = false;

@@ -1,30 +1,33 @@
 // SPDX-License-Identifier: MIT
-#include "notebook/Autosave.h"
+#include "notebook/store/Autosave.h"
+
+#include "platform/Warn.h"
 
 #include <atomic>
 #include <chrono>
-#include <cstdio>
 #include <mutex>
 #include <thread>
 
 struct Autosave::Shared
 {
+    explicit Shared(platform::StoreFactory openStore) : store(std::move(openStore)) {}
+
     std::mutex writing; // held for every write of the store
     std::atomic<bool> closing = false;
     QList<std::pair<QString, QString>> lastWritten; // worker only, under `writing`
-    store::Kept kept;                               // under `writing`
+    store::NotebookStore store;                     // under `writing`
 };
 
 namespace {
 void tellStderr(const char *what, const platform::FileFault &fault)
 {
-    std::fprintf(stderr, "tesserin: %s: %s\n", what, qPrintable(fault.detail));
+    platform::warn("%s: %s", what, qPrintable(fault.detail));
 }
 } // namespace
 
 Autosave::Autosave(platform::StoreFactory openStore, Snapshot snapshot, QObject *parent)
-    : QObject(parent), m_openStore(std::move(openStore)), m_snapshot(std::move(snapshot)),
-      m_shared(std::make_shared<Shared>())
+    : QObject(parent), m_snapshot(std::move(snapshot)),
+      m_shared(std::make_shared<Shared>(std::move(openStore)))
 {
     const std::pair<QTimer *, int> timers[] = {
         {&m_pause, Delay}, {&m_longest, LongestWait}, {&m_busy, 50}, {&m_retry, RetryDelay}};
@@ -41,10 +44,15 @@ Autosave::~Autosave()
     waitForBackgroundSave();
 }
 
-void Autosave::keep(store::Kept kept)
+NotebookTexts Autosave::load()
 {
     const std::lock_guard writing(m_shared->writing);
-    m_shared->kept = std::move(kept);
+    return m_shared->store.load();
+}
+
+const std::optional<store::NotebookStore::Unreadable> &Autosave::unreadable() const
+{
+    return m_shared->store.unreadable(); // set once, before any save
 }
 
 void Autosave::changed()
@@ -69,8 +77,7 @@ void Autosave::saveInBackground()
     m_longest.stop();
     m_retry.stop();
     // Only the snapshot is taken here; finishing, escaping and writing happen on the worker.
-    m_running =
-        std::async(std::launch::async, backgroundSave, m_shared, m_openStore, m_snapshot(), this);
+    m_running = std::async(std::launch::async, backgroundSave, m_shared, m_snapshot(), this);
 }
 
 bool Autosave::backgroundSaveRunning() const
@@ -99,16 +106,16 @@ bool Autosave::saveNow(const NotebookTexts &texts, platform::FileFault *why)
         writing.try_lock();
     }
     if (!writing.owns_lock())
-        std::fprintf(stderr, "tesserin: a background save of the store is still running; "
-                             "writing the store anyway\n");
-    // Without the lock the running save may still use what was kept; this write reads the
-    // file again instead.
-    store::Kept unshared;
-    store::Kept &kept = writing.owns_lock() ? m_shared->kept : unshared;
+        platform::warn("a background save of the store is still running; writing the store "
+                       "anyway");
     platform::IniWriteLimits limits;
     limits.deadline = bound;
-    const platform::WriteOutcome outcome =
-        store::saveEntries(m_openStore(), store::entries(texts), limits, &kept);
+    // Without the lock the running save may still use what was kept; this write reads the
+    // file again instead.
+    const QList<std::pair<QString, QString>> values = store::entries(texts);
+    const platform::WriteOutcome outcome = writing.owns_lock()
+                                               ? m_shared->store.save(values, limits)
+                                               : m_shared->store.saveUnshared(values, limits);
     if (!outcome.written()) {
         tellStderr("the texts could not be saved to the settings store", outcome.fault);
         if (why)
@@ -117,8 +124,7 @@ bool Autosave::saveNow(const NotebookTexts &texts, platform::FileFault *why)
     return outcome.written();
 }
 
-void Autosave::backgroundSave(const std::shared_ptr<Shared> &shared,
-                              const platform::StoreFactory &openStore, const NotebookTexts &texts,
+void Autosave::backgroundSave(const std::shared_ptr<Shared> &shared, const NotebookTexts &texts,
                               Autosave *self)
 {
     const QList<std::pair<QString, QString>> values = store::entries(texts);
@@ -134,7 +140,7 @@ void Autosave::backgroundSave(const std::shared_ptr<Shared> &shared,
             limits.deadline = QDeadlineTimer(Autosave::Bound);
             limits.writeWithoutLock = false; // another writer's change would be lost
             limits.stop = [&shared] { return shared->closing.load(); };
-            outcome = store::saveEntries(openStore(), values, limits, &shared->kept);
+            outcome = shared->store.save(values, limits);
             if (outcome.written())
                 shared->lastWritten = values;
         }
@@ -151,7 +157,7 @@ void Autosave::finished(const platform::WriteOutcome &outcome)
     if (outcome.written()) {
         if (m_failing) {
             m_failing = false;
-            std::fprintf(stderr, "tesserin: the texts are saved to the settings store again\n");
+            platform::warn("the texts are saved to the settings store again");
             emit saveRecovered();
         }
         return;

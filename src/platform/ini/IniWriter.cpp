@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "platform/IniWriter.h"
+#include "platform/ini/IniWriter.h"
 
 #include "platform/FileFault.h"
 #include "platform/PrivateFolder.h"
+#include "platform/Warn.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -15,7 +16,6 @@
 #include <QTemporaryDir>
 
 #include <cerrno>
-#include <cstdio>
 
 namespace platform {
 
@@ -128,10 +128,9 @@ Lock takeLock(QLockFile &lock, const QString &path, const IniWriteLimits &limits
             return Lock::Taken;
         if (limits.deadline.hasExpired() || lock.error() == QLockFile::PermissionError ||
             lock.error() == QLockFile::UnknownError) {
-            std::fprintf(stderr, "tesserin: %s: %s; %s\n", qPrintable(path),
-                         describeLock(lock, path).constData(),
-                         limits.writeWithoutLock ? "writing the store without it"
-                                                 : "the store is not written now");
+            warn("%s: %s; %s", qPrintable(path), describeLock(lock, path).constData(),
+                 limits.writeWithoutLock ? "writing the store without it"
+                                         : "the store is not written now");
             return Lock::NotTaken;
         }
     }

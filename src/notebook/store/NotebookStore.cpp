@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "notebook/NotebookStore.h"
+#include "notebook/store/NotebookStore.h"
 
 #include "notebook/FinishText.h"
-#include "platform/IniWriter.h"
+#include "platform/Warn.h"
+#include "platform/ini/IniWriter.h"
 
 #include <QFile>
 #include <QSettings>
@@ -12,51 +13,15 @@
 
 namespace store {
 
-namespace {
-QString readText(QSettings &settings, const QString &key)
-{
-    return settings.value(key, QString()).toString();
-}
-} // namespace
-
-QString bodyKey(int slot)
-{
-    return QStringLiteral("str%1").arg(slot + 1);
-}
-
-QString titleKey(int slot)
-{
-    return QStringLiteral("Title%1").arg(slot + 1);
-}
-
-QString infoKey(int index)
-{
-    return QStringLiteral("info%1").arg(index);
-}
-
-QString shortTextKey(int index)
-{
-    return QStringLiteral("tanbun%1").arg(index);
-}
-
 NotebookTexts read(QSettings &settings)
 {
     NotebookTexts texts;
-    settings.beginGroup(DataSection);
-    for (int i = 0; i < 3; ++i)
-        texts.SlotBody[i] = readText(settings, bodyKey(i));
-    for (int i = 0; i < 3; ++i)
-        texts.SlotTitle[i] = readText(settings, titleKey(i));
-    for (int i = 0; i < 3; ++i)
-        texts.Info[i] = readText(settings, infoKey(i));
-    settings.endGroup();
+    for (const Field &f : Fields)
+        f.take(texts, settings.value(f.path(), QString()).toString());
 
-    texts.locked =
-        settings.value(SettingSection + QLatin1Char('/') + LockKey).toString() == LockedValue;
-
-    settings.beginGroup(DataSection);
+    settings.beginGroup(ShortTextSection);
     for (int n = 0; n < MaxShortTexts; ++n) {
-        QString item = readText(settings, shortTextKey(n));
+        QString item = settings.value(shortTextKey(n), QString()).toString();
         if (item.isEmpty())
             break;
         texts.shortTexts.append(std::move(item));
@@ -67,21 +32,15 @@ NotebookTexts read(QSettings &settings)
 
 QList<std::pair<QString, QString>> entries(const NotebookTexts &texts)
 {
-    const QString data = DataSection + QLatin1Char('/');
+    const QString list = ShortTextSection.toString().append(u'/');
     QList<std::pair<QString, QString>> e;
-    e.reserve(3 * 3 + texts.shortTexts.size() + 2);
-    for (int i = 0; i < 3; ++i)
-        e.append({data + bodyKey(i), FinishText(texts.SlotBody[i])});
-    for (int i = 0; i < 3; ++i)
-        e.append({data + titleKey(i), texts.SlotTitle[i]});
-    for (int i = 0; i < 3; ++i)
-        e.append({data + infoKey(i), texts.Info[i]});
+    e.reserve(Fields.size() + texts.shortTexts.size() + 1);
+    for (const Field &f : Fields)
+        e.append({f.path(), f.value(texts)});
     const int count = static_cast<int>(texts.shortTexts.size());
     for (int i = 0; i < count; ++i)
-        e.append({data + shortTextKey(i), texts.shortTexts.at(i)});
-    e.append({data + shortTextKey(count), QString()});
-    e.append(
-        {SettingSection + QLatin1Char('/') + LockKey, texts.locked ? LockedValue : UnlockedValue});
+        e.append({list + shortTextKey(i), texts.shortTexts.at(i)});
+    e.append({list + shortTextKey(count), QString()});
     return e;
 }
 
@@ -104,7 +63,7 @@ struct Found
 // "Data/tanbun" followed by an index below the list's bound, as shortTextKey() spells it.
 int shortTextIndex(const QString &key)
 {
-    static const QString prefix = DataSection + QLatin1Char('/') + shortTextKey(0).chopped(1);
+    static const QString prefix = ShortTextSection.toString().append(u'/').append(ShortTextPrefix);
     if (!key.startsWith(prefix))
         return -1;
     const QStringView digits = QStringView(key).sliced(prefix.size());
@@ -141,15 +100,14 @@ std::optional<Loaded> loadIni(const QString &path)
     }
     file.close();
 
-    const QString data = DataSection + QLatin1Char('/');
-    std::array<QString, 10> fixedKeys;
-    for (int i = 0; i < 3; ++i) {
-        fixedKeys[i] = data + bodyKey(i);
-        fixedKeys[3 + i] = data + titleKey(i);
-        fixedKeys[6 + i] = data + infoKey(i);
+    std::array<QString, Fields.size()> fixedKeys;
+    std::array<QString, Fields.size()> fixedSections; // "Data/"
+    for (size_t i = 0; i < Fields.size(); ++i) {
+        fixedKeys[i] = Fields[i].path();
+        fixedSections[i] = Fields[i].section.toString().append(u'/');
     }
-    fixedKeys[9] = SettingSection + QLatin1Char('/') + LockKey;
-    std::array<Found, 10> fixed;
+    const QString list = ShortTextSection.toString().append(u'/');
+    std::array<Found, Fields.size()> fixed;
     QList<Found> listed;
     QList<QString> sections;
     QList<QByteArrayView> headers;
@@ -190,37 +148,30 @@ std::optional<Loaded> loadIni(const QString &path)
         return std::nullopt;
     // A section that hides the program's own, or a key of the program's under another
     // section, would be found by QSettings only sometimes.
-    const QString setting = SettingSection + QLatin1Char('/');
     for (const QString &name : std::as_const(sectionNames)) {
-        if (platform::hidesSection(name, data) || platform::hidesSection(name, setting))
+        if (platform::hidesSection(name, list) ||
+            std::any_of(fixedSections.cbegin(), fixedSections.cend(),
+                        [&](const QString &own) { return platform::hidesSection(name, own); }))
             return std::nullopt;
     }
     const auto ownSection = [&](const Found &found, const QString &section) {
         return found.section < 0 || sections[found.section] == section;
     };
-    for (int i = 0; i < 10; ++i)
-        if (!ownSection(fixed[i], i < 9 ? data : setting))
+    for (size_t i = 0; i < Fields.size(); ++i)
+        if (!ownSection(fixed[i], fixedSections[i]))
             return std::nullopt;
     for (const Found &found : std::as_const(listed))
-        if (!ownSection(found, data))
+        if (!ownSection(found, list))
             return std::nullopt;
 
-    std::array<QString, 10> texts;
-    for (int i = 0; i < 10; ++i) {
-        if (fixed[i].section < 0)
-            continue;
-        std::optional<QString> value = platform::iniUnescapedString(fixed[i].value);
+    NotebookTexts &t = loaded.texts;
+    for (size_t i = 0; i < Fields.size(); ++i) {
+        std::optional<QString> value =
+            fixed[i].section < 0 ? QString() : platform::iniUnescapedString(fixed[i].value);
         if (!value)
             return std::nullopt;
-        texts[i] = std::move(*value);
+        Fields[i].take(t, std::move(*value));
     }
-    NotebookTexts &t = loaded.texts;
-    for (int i = 0; i < 3; ++i) {
-        t.SlotBody[i] = std::move(texts[i]);
-        t.SlotTitle[i] = std::move(texts[3 + i]);
-        t.Info[i] = std::move(texts[6 + i]);
-    }
-    t.locked = texts[9] == LockedValue;
 
     qsizetype end = 0;
     for (; end < listed.size() && listed[end].section >= 0; ++end) {
@@ -239,7 +190,7 @@ std::optional<Loaded> loadIni(const QString &path)
         platform::IniEntry entry;
         entry.section = sections[listed[n].section];
         entry.header = headers[listed[n].section];
-        entry.key = data + shortTextKey(int(n));
+        entry.key = list + shortTextKey(int(n));
         entry.value = listed[n].value;
         entry.line = listed[n].line;
         keepable = loaded.kept.file.add(entry) && keepable;
@@ -265,10 +216,10 @@ platform::WriteOutcome saveThroughQSettings(QSettings &settings,
     return platform::WriteOutcome::failed(fault);
 }
 
-// entries() puts the nine texts first and the lock last, around the list and its empty end.
+// entries() puts the table's keys first, then the list and its empty end.
 qsizetype listedCount(const QList<std::pair<QString, QString>> &values)
 {
-    return values.size() - 3 * 3 - 2;
+    return values.size() - qsizetype(Fields.size()) - 1;
 }
 
 } // namespace
@@ -310,9 +261,9 @@ platform::WriteOutcome saveEntries(const platform::StoreLocation &where,
     const QList<std::pair<QString, QString>> *all = &values;
     if (kept->shortTexts.size() > count + 1) {
         withTail = values;
-        const QString data = DataSection + QLatin1Char('/');
+        const QString list = ShortTextSection.toString().append(u'/');
         for (qsizetype n = count + 1; n < kept->shortTexts.size(); ++n)
-            withTail.append({data + shortTextKey(int(n)), kept->shortTexts.at(n)});
+            withTail.append({list + shortTextKey(int(n)), kept->shortTexts.at(n)});
         all = &withTail;
     }
     const platform::WriteOutcome written =
@@ -321,7 +272,7 @@ platform::WriteOutcome saveEntries(const platform::StoreLocation &where,
         QStringList list;
         list.reserve(std::max(count + 1, kept->shortTexts.size()));
         for (qsizetype n = 0; n <= count; ++n)
-            list.append(values.at(3 * 3 + n).second);
+            list.append(values.at(qsizetype(Fields.size()) + n).second);
         for (qsizetype n = count + 1; n < kept->shortTexts.size(); ++n)
             list.append(kept->shortTexts.at(n));
         kept->shortTexts = std::move(list);
@@ -343,6 +294,36 @@ bool save(QSettings &settings, const NotebookTexts &texts)
     if (iniFile)
         return platform::writeIniStrings(settings.fileName(), entries(texts)).written();
     return saveThroughQSettings(settings, entries(texts)).written();
+}
+
+NotebookTexts NotebookStore::load(const QDateTime &now)
+{
+    const platform::StoreLocation where = m_openStore();
+    Loaded loaded = store::load(where);
+    m_kept = std::move(loaded.kept);
+    if (loaded.unreadable) {
+        // Its texts are still there for a later run that can read it.
+        const QString keeper = platform::unreadStoreKeeper(where.iniPath, now);
+        m_openStore = [keeper] { return platform::StoreLocation{keeper, {}}; };
+        m_unreadable = Unreadable{*loaded.unreadable, where.iniPath, keeper};
+        platform::warn("%s cannot be read (%s); this run's texts go to %s",
+                       qPrintable(where.iniPath), qPrintable(loaded.unreadable->detail),
+                       qPrintable(keeper));
+    }
+    return std::move(loaded.texts);
+}
+
+platform::WriteOutcome NotebookStore::save(const QList<std::pair<QString, QString>> &values,
+                                           const platform::IniWriteLimits &limits)
+{
+    return saveEntries(m_openStore(), values, limits, &m_kept);
+}
+
+platform::WriteOutcome NotebookStore::saveUnshared(const QList<std::pair<QString, QString>> &values,
+                                                   const platform::IniWriteLimits &limits) const
+{
+    Kept unshared;
+    return saveEntries(m_openStore(), values, limits, &unshared);
 }
 
 } // namespace store

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "platform/IniReader.h"
+#include "platform/ini/IniReader.h"
 
 #include <QFileInfo>
 #include <QStringDecoder>

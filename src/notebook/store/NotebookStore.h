@@ -1,43 +1,20 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-#include "platform/IniWriter.h"
+#include "notebook/store/Keys.h"
 #include "platform/UserStore.h"
+#include "platform/ini/IniWriter.h"
 
+#include <QDateTime>
 #include <QString>
 #include <QStringList>
 
-#include <array>
+#include <optional>
 #include <utility>
 
 class QSettings;
 
-// Everything the notebook keeps between runs, as held in the settings store.
-struct NotebookTexts
-{
-    std::array<QString, 3> SlotBody;
-    std::array<QString, 3> SlotTitle;
-    std::array<QString, 3> Info;
-    bool locked = false;
-    QStringList shortTexts;
-};
-
 namespace store {
-
-// The store keeps at most this many short texts, so the registration window builds no longer
-// list.
-inline constexpr int MaxShortTexts = 32766;
-
-inline const QString DataSection = QStringLiteral("Data");
-inline const QString SettingSection = QStringLiteral("Setting");
-inline const QString LockKey = QStringLiteral("Lock");
-inline const QString LockedValue = QStringLiteral("lock");
-inline const QString UnlockedValue = QStringLiteral("unlock");
-
-QString bodyKey(int slot);       // "str1".."str3" for slots 0..2
-QString titleKey(int slot);      // "Title1".."Title3"
-QString infoKey(int index);      // "info0".."info2"
-QString shortTextKey(int index); // "tanbun0", "tanbun1", ...
 
 // Reads the store as the program starts: a missing key is an empty text; the short texts end at
 // the first empty value or at the list's bound, whichever comes first; only the exact value
@@ -67,7 +44,7 @@ struct Loaded
 // exist reads as empty.
 Loaded load(const platform::StoreLocation &where);
 
-// Every value to store, with its key ("Data/str1", ...): bodies finished, the rest as typed, the
+// Every value to store, with its key ("Data/str1", ...): the table's keys in its order, then the
 // short texts followed by one empty value.
 QList<std::pair<QString, QString>> entries(const NotebookTexts &texts);
 
@@ -88,5 +65,41 @@ platform::WriteOutcome saveEntries(const platform::StoreLocation &where,
 bool save(const platform::StoreLocation &where, const NotebookTexts &texts);
 // The same for the store behind a QSettings object.
 bool save(QSettings &settings, const NotebookTexts &texts);
+
+// The window's store: it is handed texts and gives texts back. It keeps what its reading left
+// for the writes (see Kept), and a store it could not read is never written: this run's texts
+// go to a file of their own beside it. One call at a time (Autosave sees to that).
+class NotebookStore
+{
+public:
+    explicit NotebookStore(platform::StoreFactory openStore) : m_openStore(std::move(openStore)) {}
+
+    // Reads the store as load() does. A store that exists but cannot be read gives empty
+    // texts, and from then on the writes go to its keeper file (named after `now`).
+    NotebookTexts load(const QDateTime &now = QDateTime::currentDateTime());
+
+    // Set by load() when the store could not be read: why, which file, where texts go instead.
+    struct Unreadable
+    {
+        platform::FileFault fault;
+        QString store;
+        QString keeper;
+    };
+    const std::optional<Unreadable> &unreadable() const { return m_unreadable; }
+
+    // Writes these values (as entries() gives them), with the other keys' lines kept from the
+    // last reading or writing.
+    platform::WriteOutcome save(const QList<std::pair<QString, QString>> &values,
+                                const platform::IniWriteLimits &limits);
+    // The same without what was kept, reading the file again: for a write that may run beside
+    // one that uses it.
+    platform::WriteOutcome saveUnshared(const QList<std::pair<QString, QString>> &values,
+                                        const platform::IniWriteLimits &limits) const;
+
+private:
+    platform::StoreFactory m_openStore;
+    Kept m_kept;
+    std::optional<Unreadable> m_unreadable;
+};
 
 } // namespace store
