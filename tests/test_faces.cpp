@@ -22,7 +22,6 @@
 #include <QRawFont>
 #include <QScreen>
 #include <QSet>
-#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTextCursor>
 #include <QWindow>
@@ -490,17 +489,28 @@ void TestFaces::shippedCollectionSurvivesShiftJisBoards()
     const QRawFont font = QRawFont::fromFont(QFont(QStringLiteral("IPAPGothic"), 12));
     QVERIFY2(font.isValid() && font.familyName() == QStringLiteral("IPAPGothic"),
              "fonts-ipafont-gothic is missing: run tools/setup.sh");
-    QStringEncoder toCp932("windows-31j");
-    QStringDecoder fromCp932("windows-31j");
-    QVERIFY(toCp932.isValid());
+    // Every character code page 932 can write, read through the program's own decoding, which
+    // works alike with ICU and on Windows.
+    QSet<QChar> cp932;
+    for (int first = 0; first < 0x100; ++first) {
+        for (int second = -1; second < 0x100; ++second) {
+            QByteArray bytes(1, char(first));
+            if (second >= 0)
+                bytes.append(char(second));
+            const QString read = platform::decodeCodePage932(bytes);
+            if (read.size() == 1 && read.at(0) != QChar::ReplacementCharacter)
+                cp932.insert(read.at(0));
+        }
+    }
+    QVERIFY(cp932.size() > 7000);
     qsizetype emoticons = 0;
     for (const FaceGroup &group : table.FaceGroups()) {
         QCOMPARE(QSet<QString>(group.Faces.begin(), group.Faces.end()).size(), group.Faces.size());
         emoticons += group.Faces.size();
         for (const QString &text : group.Faces + QStringList{group.GroupName}) {
             QVERIFY2(!text.isEmpty(), qPrintable(group.GroupName));
-            const QByteArray encoded = toCp932.encode(text);
-            QVERIFY2(fromCp932.decode(encoded) == text, qPrintable(text));
+            for (const QChar c : text)
+                QVERIFY2(cp932.contains(c), qPrintable(text));
             for (const char32_t c : text.toUcs4())
                 QVERIFY2(font.supportsCharacter(c),
                          qPrintable(text + QStringLiteral(": U+%1").arg(uint(c), 4, 16)));
