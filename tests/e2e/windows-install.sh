@@ -8,7 +8,7 @@
 set -euo pipefail
 build=$(readlink -f "${1:?usage: windows-install.sh BUILD_DIR}")
 : "${DISPLAY:?an X display}"
-: "${WINEPREFIX:?a Wine prefix of the tests' own}"
+: "${WINEPREFIX:?a Wine prefix of the tests own}"
 export WINEDEBUG=-all
 installer=$(ls "$build"/package/Quillora-*-windows-x64.exe)
 zipfile=$(ls "$build"/package/Quillora-*-windows-x64-portable.zip)

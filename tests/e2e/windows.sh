@@ -13,7 +13,7 @@ clipboard_exe=$(readlink -f "${2:?usage: windows.sh TESSERIN.EXE CLIPBOARD_TEXT.
 source_dir=$(cd "$(dirname "$0")/../.." && pwd)
 run=$source_dir/tools/windows/wine-run.sh
 : "${DISPLAY:?an X display (tools/windows/build.sh starts one)}"
-: "${WINEPREFIX:?a Wine prefix of the tests' own (tools/windows/build.sh sets one)}"
+: "${WINEPREFIX:?a Wine prefix of the tests own (tools/windows/build.sh sets one)}"
 shots=$PWD
 
 work=$(mktemp -d "${TMPDIR:-/tmp}/tesserin-wine-e2e.XXXXXX")
