@@ -4,6 +4,8 @@
 
 #include "Support.h"
 
+#include "notebook/FinishText.h"
+#include "notebook/store/NotebookStore.h"
 #include "platform/DesktopOpen.h"
 #include "platform/InstanceLock.h"
 #include "platform/InstanceLockSet.h"
@@ -22,11 +24,15 @@
 #include <QPointer>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QSettings>
+#include <QStandardPaths>
 #include <QtTest>
 
 #include <csignal>
+#ifdef Q_OS_UNIX
 #include <fcntl.h>
 #include <sys/stat.h>
+#endif
 
 using Outcome = platform::InstanceLock::Outcome;
 using SetOutcome = platform::InstanceLockSet::Outcome;
@@ -38,9 +44,11 @@ namespace {
 QSet<int> inheritedDescriptors()
 {
     QSet<int> fds;
+#ifdef Q_OS_UNIX
     for (const QString &name : QDir(QStringLiteral("/proc/self/fd")).entryList(QDir::Files))
         if (const int fd = name.toInt(); fd > 2 && (::fcntl(fd, F_GETFD) & FD_CLOEXEC) == 0)
             fds.insert(fd);
+#endif
     return fds;
 }
 } // namespace
@@ -65,6 +73,9 @@ private slots:
     void instanceLockSetFindsAnyCopy();
     void childrenInheritNothing();
     void programFoldersFollowXdg();
+    void registryStoreKeepsTextsOnWindows();
+    void instanceLockIsPerUserOnWindows();
+    void programFoldersOnWindows();
 
 private:
     support::TempStore m_store;
@@ -289,6 +300,10 @@ void TestPlatform::iniWriterKeepsOtherKeys()
 
 void TestPlatform::realConstructorUsesPerUserStore()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("the real store on Windows is the user's own registry key, which a test leaves alone; "
+          "registryStoreKeepsTextsOnWindows writes a key of its own");
+#else
     QTemporaryDir config;
     const QByteArray old = qgetenv("XDG_CONFIG_HOME");
     qputenv("XDG_CONFIG_HOME", config.path().toUtf8());
@@ -320,6 +335,7 @@ void TestPlatform::realConstructorUsesPerUserStore()
         again.close();
     }
     qputenv("XDG_CONFIG_HOME", old);
+#endif
 }
 
 void TestPlatform::systemEndSavesDrafts()
@@ -335,6 +351,7 @@ void TestPlatform::systemEndSavesDrafts()
         QCOMPARE(widgets::bodyText(w->Doc1), body);
         QCOMPARE(m_store.stored(QStringLiteral("Data/str1")), body + QStringLiteral("\r\n"));
     };
+#ifdef Q_OS_UNIX // Windows ends a session by messages, tried under Wine by e2e/windows.sh
     endedMain(QStringLiteral("draft before SIGTERM"), [](Tesserin &) { ::raise(SIGTERM); });
 
     // SIGHUP while the clearing question is open: the program answers No itself, then saves.
@@ -347,6 +364,7 @@ void TestPlatform::systemEndSavesDrafts()
         QTest::mouseClick(w.Command2, Qt::LeftButton);
         QVERIFY(run->seen && !run->leftOpen);
     });
+#endif
 
     // Logout.
     endedMain(QStringLiteral("logout"), [&](Tesserin &) { emit systemEnd.endRequested(); });
@@ -379,6 +397,9 @@ void TestPlatform::instanceLockAdmitsOneAndSurvivesCrash()
 
 void TestPlatform::instanceLockBelongsToTheUser()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("XDG_RUNTIME_DIR and POSIX owners; see instanceLockIsPerUserOnWindows");
+#else
     const QByteArray oldRuntime = qgetenv("XDG_RUNTIME_DIR");
     const QByteArray oldCache = qgetenv("XDG_CACHE_HOME");
     const QString cache = m_store.file(QStringLiteral("cache"));
@@ -436,6 +457,7 @@ void TestPlatform::instanceLockBelongsToTheUser()
         QCOMPARE(lock.tryLock(), Outcome::Failed);
         QVERIFY(lock.why().contains(path.section(QLatin1Char('/'), 0, -2)));
     }
+#endif
 }
 
 void TestPlatform::instanceLockSetFindsAnyCopy_data()
@@ -533,6 +555,9 @@ void TestPlatform::instanceLockSetFindsAnyCopy()
 
 void TestPlatform::childrenInheritNothing()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("file descriptors, /proc and xdg-open are POSIX; ShellExecute starts the browser");
+#else
     // A fake xdg-open first on PATH records its process and then becomes `sleep`, keeping the
     // descriptors it was started with.
     const QString bin = m_store.file(QStringLiteral("bin"));
@@ -576,10 +601,14 @@ void TestPlatform::childrenInheritNothing()
     }
     QCOMPARE(opened, QStringList({QStringLiteral(" -x"), QStringLiteral("a-b")}));
     w->close();
+#endif
 }
 
 void TestPlatform::programFoldersFollowXdg()
 {
+#ifndef Q_OS_UNIX
+    QSKIP("XDG folders; see programFoldersOnWindows");
+#else
     // XDG_DATA_HOME moves the user's folder; the program's is where it runs from.
     const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
     const QString xdg = m_store.file(QStringLiteral("xdg"));
@@ -588,6 +617,86 @@ void TestPlatform::programFoldersFollowXdg()
     qputenv("XDG_DATA_HOME", dataHome);
     QCOMPARE(real.userData, xdg + QStringLiteral("/Tesserin"));
     QCOMPARE(real.program, QCoreApplication::applicationDirPath());
+#endif
+}
+
+// The store's layout in the registry, on a key of the test's own: the user's
+// HKCU\Software\Tesserin is never touched.
+void TestPlatform::registryStoreKeepsTextsOnWindows()
+{
+#ifndef Q_OS_WIN
+    QSKIP("the registry is Windows'");
+#else
+    const QString own = QStringLiteral("TesserinTest%1").arg(QCoreApplication::applicationPid());
+    const QString key =
+        QStringLiteral("HKEY_CURRENT_USER\\Software\\") + own + QStringLiteral("\\Tesserin");
+    NotebookTexts texts;
+    texts.SlotBody = {QStringLiteral("本文\r\n二行目\r\n"), QString(), QStringLiteral("=;\"\\")};
+    texts.SlotTitle = {QStringLiteral("Re: テスト"), QStringLiteral("title two"), QString()};
+    texts.Info = {QStringLiteral("名無しさん"), QStringLiteral("sage"),
+                  QStringLiteral("https://example.org/")};
+    texts.locked = true;
+    texts.shortTexts = {QStringLiteral("(^_^)"), QString(), QStringLiteral("ｷﾀ━")};
+    {
+        QSettings s(key, QSettings::NativeFormat);
+        QVERIFY(store::save(s, texts));
+    }
+    NotebookTexts back;
+    {
+        QSettings s(key, QSettings::NativeFormat);
+        back = store::read(s);
+        QCOMPARE(s.value(QStringLiteral("Data/str1")).toString(), texts.SlotBody[0]);
+    }
+    QSettings(QStringLiteral("HKEY_CURRENT_USER\\Software"), QSettings::NativeFormat).remove(own);
+    // Bodies are stored finished, as the copy buttons give them.
+    for (int i = 0; i < 3; ++i)
+        QCOMPARE(back.SlotBody[i], FinishText(texts.SlotBody[i]));
+    QCOMPARE(back.SlotTitle, texts.SlotTitle);
+    QCOMPARE(back.Info, texts.Info);
+    QCOMPARE(back.locked, true);
+    QCOMPARE(back.shortTexts.first(), texts.shortTexts.first());
+    QVERIFY(!QSettings(key, QSettings::NativeFormat).contains(QStringLiteral("Data/str1")));
+#endif
+}
+
+// The lock lives in the user's own local application data, so a second copy of the same user
+// is refused while another user's runs.
+void TestPlatform::instanceLockIsPerUserOnWindows()
+{
+#ifndef Q_OS_WIN
+    QSKIP("Windows' folders; see instanceLockBelongsToTheUser");
+#else
+    QStandardPaths::setTestModeEnabled(true); // a folder of the test's own
+    const QString path = platform::InstanceLock::defaultPath();
+    QCOMPARE(path, QStandardPaths::writableLocation(QStandardPaths::GenericCacheLocation) +
+                       QStringLiteral("/Tesserin/tesserin.lock"));
+    const QString local = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA"));
+    QVERIFY2(!local.isEmpty() && path.startsWith(local + QLatin1Char('/'), Qt::CaseInsensitive),
+             qPrintable(path + QStringLiteral(" not in ") + local));
+    {
+        platform::InstanceLock first;
+        QCOMPARE(first.tryLock(), Outcome::Taken);
+        platform::InstanceLock second;
+        QCOMPARE(second.tryLock(), Outcome::HeldByOther);
+    }
+    platform::InstanceLock again;
+    QCOMPARE(again.tryLock(), Outcome::Taken);
+    QStandardPaths::setTestModeEnabled(false);
+#endif
+}
+
+// The user's own face.txt is looked for in %LOCALAPPDATA%\Tesserin, as the README says.
+void TestPlatform::programFoldersOnWindows()
+{
+#ifndef Q_OS_WIN
+    QSKIP("Windows' folders; see programFoldersFollowXdg");
+#else
+    const platform::ProgramFolders real = platform::programFolders();
+    const QString local = QDir::fromNativeSeparators(qEnvironmentVariable("LOCALAPPDATA"));
+    QVERIFY(!local.isEmpty());
+    QCOMPARE(real.userData.toLower(), (local + QStringLiteral("/Tesserin")).toLower());
+    QCOMPARE(real.program, QCoreApplication::applicationDirPath());
+#endif
 }
 
 QTEST_MAIN(TestPlatform)

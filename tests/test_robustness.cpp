@@ -74,7 +74,8 @@ QString modelLine(const QByteArray &line)
         std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x80; });
     if (!utf8.hasError() && !(nonAscii && lookalikesOnly))
         return text;
-    return QStringDecoder("windows-31j", QStringConverter::Flag::Stateless).decode(line);
+    // The same seam as the program: the model is about lines and fields, not about code pages.
+    return platform::decodeCodePage932(line);
 }
 
 QStringList modelLines(const QByteArray &bytes)
@@ -175,6 +176,9 @@ const QList<QByteArray> &pieces()
         QByteArray("\x81"),                     // a Shift-JIS lead byte alone
         QByteArray("\x81\x7f"),                 // a lead byte with an invalid trail byte
         QByteArray("\xfd\xfe\xff"),             // never valid in Shift-JIS
+        QByteArray("\x85\x40"),                 // an unassigned pair
+        QByteArray("\xa0"),                     // U+001A in ICU, U+F8F0 on Windows
+        QByteArray("\xf0\x40"),                 // the first user-defined character
         QByteArray("\xe7\xac\x91\xe3\x81\x84"), // 笑い in UTF-8
         QByteArray("\xf0\x9f\x98\x80"),         // outside the BMP in UTF-8
         QByteArray("\xc0\x80"),                 // overlong UTF-8

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # SPDX-License-Identifier: MIT
 # Installs what building, running and testing need on Debian 12 (run as root), then builds.
-# Usage: tools/setup.sh run | test | package | perf
+# Usage: tools/setup.sh run | test | package | perf | windows
 #   run      build and start the program; through sudo, as the user who called sudo
 #   test     check the C++ sources' formatting (clang-format), build and run the whole test
 #            suite, then build again with AddressSanitizer and UndefinedBehaviorSanitizer and
@@ -9,8 +9,12 @@
 #   package  build a Release tree in build-release/ and the Debian package from it, and check
 #            the package with lintian when lintian is installed
 #   perf     build a Release tree in build-perf/, measure it and rewrite docs/PERFORMANCE.md
+#   windows  cross-build for Windows in build-win/, run the tests under Wine, make the installer
+#            and the zip (tools/windows/build.sh)
 set -euo pipefail
 cd "$(dirname "$0")/.."
+# The Windows build needs none of the native packages below.
+if [ "${1:-}" = windows ]; then exec bash tools/windows/build.sh; fi
 
 # xvfb, xdotool, xclip and x11-utils drive the end-to-end test; imagemagick saves a screenshot
 # when it fails. qt6-translations-l10n puts Qt's own menus in Japanese.
@@ -138,5 +142,5 @@ case "${1:-}" in
     fi
     exit "$status" ;;
   *)
-    echo "usage: $0 run|test|package|perf" >&2; exit 2 ;;
+    echo "usage: $0 run|test|package|perf|windows" >&2; exit 2 ;;
 esac

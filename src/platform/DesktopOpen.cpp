@@ -2,8 +2,9 @@
 #include "platform/DesktopOpen.h"
 
 #ifdef Q_OS_WIN
-#include <shellapi.h>
 #include <windows.h>
+// shellapi.h needs windows.h before it; this line keeps the two in that order.
+#include <shellapi.h>
 #else
 #include <QProcess>
 #endif

@@ -1,9 +1,15 @@
 // SPDX-License-Identifier: MIT
 #include "platform/TextDecoding.h"
 
+#include <QList>
 #include <QStringDecoder>
 
 #include <algorithm>
+#include <array>
+
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace platform {
 
@@ -27,6 +33,103 @@ bool startsWith(const QByteArray &bytes, std::initializer_list<unsigned char> ma
             return false;
     }
     return true;
+}
+
+bool isLeadByte(unsigned char b)
+{
+    return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool isTrailByte(unsigned char b)
+{
+    return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+// The character of every two-byte sequence of code page 932, 0 where there is none; indexed by
+// (lead - 0x80) * 256 + trail.
+using PairTable = std::array<char16_t, 0x80 * 0x100>;
+
+#ifdef Q_OS_WIN
+// Windows' own code page, asked once per pair. MB_ERR_INVALID_CHARS makes an unassigned pair
+// fail; without it Windows answers U+30FB, which is also the real character 0x8145.
+void fillPairs(PairTable &pairs)
+{
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!isLeadByte(lead))
+            continue;
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            if (!isTrailByte(trail))
+                continue;
+            const char pair[2] = {char(lead), char(trail)};
+            wchar_t out[2];
+            if (MultiByteToWideChar(932, MB_ERR_INVALID_CHARS, pair, 2, out, 2) == 1)
+                pairs[(lead - 0x80) * 0x100 + trail] = char16_t(out[0]);
+        }
+    }
+}
+#else
+// ICU's windows-31j, one call per lead byte: each pair stands on a line of its own, so an
+// unassigned one, which ICU reads as U+FFFD or U+001A, cannot take its neighbour along.
+void fillPairs(PairTable &pairs)
+{
+    QStringDecoder cp932("windows-31j", QStringConverter::Flag::Stateless);
+    if (!cp932.isValid())
+        return; // a Qt without ICU: every pair reads as U+FFFD and its second byte
+    for (unsigned lead = 0x81; lead <= 0xFC; ++lead) {
+        if (!isLeadByte(lead))
+            continue;
+        QByteArray row;
+        QList<unsigned> trails;
+        for (unsigned trail = 0x40; trail <= 0xFC; ++trail) {
+            if (!isTrailByte(trail))
+                continue;
+            row.append(char(lead)).append(char(trail)).append('\n');
+            trails.append(trail);
+        }
+        cp932.resetState();
+        const QString text = cp932.decode(row);
+        const QList<QStringView> parts = QStringView(text).split(u'\n');
+        for (qsizetype i = 0; i < trails.size() && i < parts.size(); ++i) {
+            const QStringView c = parts.at(i);
+            if (c.size() == 1 && c.at(0) != QChar::ReplacementCharacter && c.at(0) != u'\x1A')
+                pairs[(lead - 0x80) * 0x100 + trails.at(i)] = c.at(0).unicode();
+        }
+    }
+}
+#endif
+
+const PairTable &pairTable()
+{
+    static const PairTable pairs = [] {
+        PairTable table{};
+        fillPairs(table);
+        return table;
+    }();
+    return pairs;
+}
+
+// Writes the characters of code page 932 bytes to out, at most one per byte, and returns the
+// end of what it wrote.
+QChar *appendCodePage932(QChar *out, QByteArrayView bytes)
+{
+    const PairTable &pairs = pairTable();
+    const auto *p = reinterpret_cast<const unsigned char *>(bytes.data());
+    const qsizetype n = bytes.size();
+    for (qsizetype i = 0; i < n; ++i) {
+        const unsigned char b = p[i];
+        if (b < 0x80) {
+            *out++ = QChar(b);
+        } else if (b >= 0xA1 && b <= 0xDF) {
+            *out++ = QChar(char16_t(0xFF61 + (b - 0xA1)));
+        } else if (const char16_t c =
+                       isLeadByte(b) && i + 1 < n ? pairs[(b - 0x80) * 0x100 + p[i + 1]] : 0) {
+            *out++ = QChar(c);
+            ++i;
+        } else {
+            *out++ = QChar::ReplacementCharacter;
+        }
+    }
+    return out;
 }
 
 enum class Utf8Kind { Ascii, Invalid, HalfWidthLookalike, Utf8 };
@@ -113,25 +216,19 @@ std::optional<QString> decodeWholeText(const QByteArray &bytes)
 QString decodeLineByLine(QByteArrayView bytes)
 {
     QStringDecoder utf8(QStringConverter::Utf8, QStringConverter::Flag::Stateless);
-    // Code page 932: 0x5C stays a backslash and 0x8160 is U+FF5E, unlike strict Shift_JIS maps.
-    QStringDecoder cp932("windows-31j", QStringConverter::Flag::Stateless);
-    QStringDecoder &other = cp932.isValid() ? cp932 : utf8; // a Qt without ICU
 
     // One buffer for the whole text instead of a string per line.
     QString text;
     qsizetype used = 0;
     const auto take = [&](QByteArrayView line) {
         const Utf8Kind kind = classify(line);
-        QStringDecoder &decoder =
-            (kind == Utf8Kind::Ascii || kind == Utf8Kind::Utf8) ? utf8 : other;
-        const qsizetype room = decoder.requiredSpace(line.size()) + 1;
+        const bool isUtf8 = kind == Utf8Kind::Ascii || kind == Utf8Kind::Utf8;
+        // Code page 932 gives at most one character per byte.
+        const qsizetype room = (isUtf8 ? utf8.requiredSpace(line.size()) : line.size()) + 1;
         if (text.size() - used < room)
             text.resize(std::max(used + room, bytes.size() + used / 2 + room));
-        // A lead byte at a line's end must not take the next line's first byte as its trail;
-        // Qt's converter through ICU keeps such a byte even when told to be stateless.
-        decoder.resetState();
         QChar *const begin = text.data() + used;
-        QChar *out = decoder.appendToBuffer(begin, line);
+        QChar *out = isUtf8 ? utf8.appendToBuffer(begin, line) : appendCodePage932(begin, line);
         *out++ = QLatin1Char('\n');
         used += out - begin;
     };
@@ -149,6 +246,13 @@ QString decodeLineByLine(QByteArrayView bytes)
     if (start < n)
         take(bytes.sliced(start));
     text.truncate(used);
+    return text;
+}
+
+QString decodeCodePage932(QByteArrayView bytes)
+{
+    QString text(bytes.size(), Qt::Uninitialized);
+    text.truncate(appendCodePage932(text.data(), bytes) - text.constData());
     return text;
 }
 

@@ -24,4 +24,12 @@ std::optional<QString> decodeWholeText(const QByteArray &bytes);
 // CR LF, a lone CR and a lone LF each end a line; the lines come back joined by LF.
 QString decodeLineByLine(QByteArrayView bytes);
 
+// Code page 932, the Shift-JIS of Windows, read alike on every system. Its characters are those
+// that ICU's windows-31j and Windows' own code page agree on: ASCII (0x5C is the backslash),
+// the half-width katakana A1-DF and every assigned pair, the NEC and IBM rows and the
+// user-defined rows F040-F9FC (U+E000-U+E757) among them. The two disagree on everything else,
+// so a byte that starts no such character becomes U+FFFD and the next byte is read afresh: a
+// TAB or a line end after a stray lead byte stays a TAB or a line end.
+QString decodeCodePage932(QByteArrayView bytes);
+
 } // namespace platform
