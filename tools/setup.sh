@@ -30,15 +30,8 @@ if [ "${1:-}" = test ]; then
   packages+=(clang libclang-rt-14-dev clang-format fcitx5 fcitx5-mozc fcitx5-frontend-qt6
              dbus-daemon python3-xlib)
 fi
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source tools/packages.sh
+install_missing "${packages[@]}"
 
 # run_as_person: the program keeps its texts in the home of whoever runs it, so through sudo it
 # runs as the user who called sudo, with that user's home and session, never with root's.

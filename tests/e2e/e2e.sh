@@ -34,17 +34,8 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() { echo "e2e: $*" >&2; exit 1; }
-
-# wait_until SECONDS COMMAND...: polls instead of sleeping a fixed time.
-wait_until() {
-  local limit=$1; shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.05
-  done
-}
+me="e2e"
+source "$(dirname "$0")/lib.sh"
 
 # ---- the installed layout in miniature --------------------------------------------------------
 # The program is copied into lib/tesserin beside an emoticon file written here (Shift-JIS, CR LF,

@@ -32,6 +32,7 @@ if [ "$(id -u)" -eq 0 ]; then
   as_user=$(mktemp -d "${TMPDIR:-/tmp}/tesserin-ime.XXXXXX")
   cp "$built" "$as_user/tesserin"
   cp "$0" "$as_user/ime.sh"
+  cp "$(dirname "$0")/lib.sh" "$as_user/lib.sh"
   chmod 755 "$as_user"
   chown -R nobody "$as_user"
   status=0
@@ -56,15 +57,8 @@ cleanup() {
   exit "$rc"
 }
 trap cleanup EXIT
-fail() { echo "ime: $*" >&2; exit 1; }
-wait_until() {
-  local limit=$1; shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
+me="ime"
+source "$(dirname "$0")/lib.sh"
 
 mkdir -p "$work/home/.config/fcitx5" "$work/run"
 chmod 700 "$work/run"

@@ -31,15 +31,8 @@ cleanup() {
   exit "$rc"
 }
 trap cleanup EXIT
-fail() { echo "windows e2e: $*" >&2; exit 1; }
-wait_until() {
-  local limit=$1; shift
-  local deadline=$((SECONDS + limit))
-  until "$@"; do
-    [ "$SECONDS" -lt "$deadline" ] || return 1
-    sleep 0.1
-  done
-}
+me="windows e2e"
+source "$(dirname "$0")/lib.sh"
 
 # The program beside a Shift-JIS, CR LF face.txt:
 # !!e2e / 笑い<TAB>ｷﾀ━(ﾟ∀ﾟ)━! / 泣き<TAB>(T_T) / 笑い<TAB>(^o^)/

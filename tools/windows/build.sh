@@ -15,15 +15,8 @@ build=$root/build-win
 packages=(cmake ninja-build g++ qt6-base-dev qt6-base-dev-tools dpkg-dev
           g++-mingw-w64-x86-64-posix gcc-mingw-w64-x86-64-posix wine wine64 nsis
           xvfb xdotool x11-utils imagemagick fonts-ipafont-gothic zip unzip)
-missing=()
-for p in "${packages[@]}"; do
-  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
-done
-if [ ${#missing[@]} -gt 0 ]; then
-  export DEBIAN_FRONTEND=noninteractive
-  apt-get update -qq
-  apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+source tools/packages.sh
+install_missing "${packages[@]}"
 
 seconds() { echo $(( $(date +%s) - $1 )); }
 start=$(date +%s)

@@ -1,0 +1,14 @@
+# SPDX-License-Identifier: MIT
+# install_missing PACKAGE...: installs from Debian those of the packages that are not installed
+# yet (as root), and nothing when all are.
+install_missing() {
+  local missing=() p
+  for p in "$@"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  if [ ${#missing[@]} -gt 0 ]; then
+    export DEBIAN_FRONTEND=noninteractive
+    apt-get update -qq
+    apt-get install -y -qq --no-install-recommends "${missing[@]}"
+  fi
+}
