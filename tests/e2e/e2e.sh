@@ -70,7 +70,6 @@ win=
 win_x=0
 win_y=0
 menu_h=0
-readonly ClientHeightTwips=5160 # the main window's client area, below the menu bar
 
 # start_program [PREFIX...]: starts the program (through PREFIX, such as prlimit) and finds its
 # main window.
@@ -93,9 +92,6 @@ start_program() {
   [ "$menu_h" -gt 0 ] || fail "unexpected main window height $HEIGHT"
 }
 
-# Twips to pixels, each number rounded on its own as the program does.
-px() { echo $((($1 * 2 + 15) / 30)); }
-
 # click_at X Y: a click at screen coordinates. "mousemove --sync" waits for a motion that never
 # comes when the pointer is there already, so it moves only when needed.
 click_at() {
@@ -114,19 +110,6 @@ click_control() {
   click_at "$x" "$y"
 }
 
-# The main window's controls (left, top, width, height in twips).
-readonly Handle="1575 180 5130 285"
-readonly Title="1575 1380 5130 285"
-readonly Body="1575 1800 5130 2205"
-readonly CopyHandle="6840 180 795 285"
-readonly CopyTitle="6825 1380 795 285"
-readonly CopyBody="6825 2550 795 540"
-readonly Clear="6825 3570 795 375"
-readonly FaceButton="3375 4125 495 345"
-readonly Slot1="3990 4170 825 300"
-readonly Slot2="4942 4170 825 300"
-readonly Slot3="5910 4170 825 300"
-readonly End="3308 4620 1215 465"
 
 type_text() { xdotool type --delay 15 -- "$1"; }
 key() { xdotool key --delay 30 "$@"; }

@@ -47,7 +47,6 @@ win=
 win_x=0
 win_y=0
 menu_h=0
-readonly ClientHeightTwips=5160
 
 start_program() {
   WINEQT_QPA_PLATFORM=windows "$run" "$work/app/tesserin.exe" >>"$work/app.log" 2>&1 &
@@ -63,16 +62,11 @@ start_program() {
   menu_h=$((HEIGHT - (ClientHeightTwips * 2 + 15) / 30))
   [ "$menu_h" -gt 0 ] || fail "unexpected main window height $HEIGHT"
 }
-px() { echo $((($1 * 2 + 15) / 30)); }
 click_at() { xdotool mousemove --sync "$1" "$2" 2>/dev/null || xdotool mousemove "$1" "$2"; xdotool click 1; }
 click_control() {
   click_at $((win_x + $(px "$1") + $(px "$3") / 2)) $((win_y + menu_h + $(px "$2") + $(px "$4") / 2))
   sleep 0.3
 }
-readonly Title="1575 1380 5130 285"
-readonly Body="1575 1800 5130 2205"
-readonly FaceButton="3375 4125 495 345"
-readonly End="3308 4620 1215 465"
 type_text() { xdotool type --delay 40 -- "$1"; }
 key() { xdotool key --delay 60 "$@"; }
 
